@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Shared set-up of run.sh and test.sh: install the Debian packages that are missing, then configure
+# and build. Sourced, not run; the caller sets QUILLIX_BUILD_DIR and QUILLIX_CMAKE_ARGS as it needs.
+set -euo pipefail
+
+QUILLIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+QUILLIX_BUILD_DIR=${QUILLIX_BUILD_DIR:-$QUILLIX_ROOT/build}
+QUILLIX_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev)
+if [ "${QUILLIX_GUI:-ON}" = ON ] && [ -f "$QUILLIX_ROOT/ui/CMakeLists.txt" ]; then
+    QUILLIX_PACKAGES+=(qt6-base-dev libgl-dev)
+fi
+
+quillix_missing_packages() {
+    local pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || echo "$pkg"
+    done
+}
+
+quillix_install_packages() {
+    local missing
+    missing=$(quillix_missing_packages "$@")
+    [ -z "$missing" ] && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    echo "Installing missing packages: $missing"
+    $sudo apt-get update
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
+}
+
+quillix_build() {
+    quillix_install_packages "${QUILLIX_PACKAGES[@]}"
+    cmake -S "$QUILLIX_ROOT" -B "$QUILLIX_BUILD_DIR" -DCMAKE_BUILD_TYPE="${QUILLIX_BUILD_TYPE:-RelWithDebInfo}" \
+        -DQUILLIX_GUI="${QUILLIX_GUI:-ON}" ${QUILLIX_CMAKE_ARGS:-}
+    cmake --build "$QUILLIX_BUILD_DIR" -j "$(nproc)"
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A fresh temporary folder, removed with everything in it on destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    // Path with a trailing '/'.
+    const std::string& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + name; }
+
+    void Write(const std::string& name, const std::string& content) const;
+    void Write(const std::string& name, const std::vector<uint8_t>& content) const;
+    std::string Read(const std::string& name) const;
+
+private:
+    std::string m_path;
+};
+
+// A temporary folder that the tool takes as its program folder while the object lives.
+class TempProgramFolder : public TempDir {
+public:
+    TempProgramFolder();
+    ~TempProgramFolder();
+};
+
+// Bytes of a file, or an empty string when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
+
+} // namespace testsupport
