@@ -1,0 +1,3 @@
+#include "model/ConfigIni.h"
+
+CIniFile* g_pConfigIni = nullptr;
