@@ -32,7 +32,8 @@ public:
     int FindSection(const std::string& section) const;
     int FindEntry(int section, const std::string& entry) const;
     int AddSection(const std::string& section);
-    bool SetEntry(const std::string& section, const std::string& entry, const std::string& value, bool create = true);
+    bool SetEntry(const std::string& section, const std::string& entry, const std::string& value,
+                  bool create = true);
 
     std::string GetString(const std::string& section, const std::string& entry, const std::string& def) const;
     std::string GetString(int section, const std::string& entry, const std::string& def) const;
@@ -45,7 +46,9 @@ public:
     bool AddSectionComment(const std::string& section, const std::string& text);
 
     int SectionCount() const { return static_cast<int>(m_Sections.size()); }
-    const std::string& SectionName(int section) const { return m_SectionNames.at(static_cast<size_t>(section)); }
+    const std::string& SectionName(int section) const {
+        return m_SectionNames.at(static_cast<size_t>(section));
+    }
     const IniSection& Section(int section) const { return m_Sections.at(static_cast<size_t>(section)); }
     const std::vector<std::string>& HeaderComments() const { return m_HeaderComments; }
 

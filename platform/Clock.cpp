@@ -6,7 +6,9 @@
 
 namespace platform {
 
-void RealClock::Sleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void RealClock::Sleep(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 uint32_t RealClock::TickCount() {
     auto now = std::chrono::steady_clock::now().time_since_epoch();
@@ -18,8 +20,12 @@ RealClock g_realClock;
 std::atomic<IClock*> g_clock{&g_realClock};
 } // namespace
 
-IClock& Clock() { return *g_clock.load(); }
+IClock& Clock() {
+    return *g_clock.load();
+}
 
-IClock* SetClock(IClock* clock) { return g_clock.exchange(clock ? clock : &g_realClock); }
+IClock* SetClock(IClock* clock) {
+    return g_clock.exchange(clock ? clock : &g_realClock);
+}
 
 } // namespace platform

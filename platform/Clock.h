@@ -25,7 +25,11 @@ IClock& Clock();
 // Installs a clock (nullptr restores the real clock). Returns the previous one.
 IClock* SetClock(IClock* clock);
 
-inline void Sleep(uint32_t ms) { Clock().Sleep(ms); }
-inline uint32_t GetTickCount() { return Clock().TickCount(); }
+inline void Sleep(uint32_t ms) {
+    Clock().Sleep(ms);
+}
+inline uint32_t GetTickCount() {
+    return Clock().TickCount();
+}
 
 } // namespace platform

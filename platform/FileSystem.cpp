@@ -26,7 +26,8 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
     if (pattern.size() >= 2 && pattern[0] == '*' && pattern.find('*', 1) == std::string::npos) {
         std::string suffix = UpperAscii(pattern.substr(1));
         std::string upper = UpperAscii(name);
-        return upper.size() >= suffix.size() && upper.compare(upper.size() - suffix.size(), suffix.size(), suffix) == 0;
+        return upper.size() >= suffix.size() &&
+               upper.compare(upper.size() - suffix.size(), suffix.size(), suffix) == 0;
     }
     return UpperAscii(name) == UpperAscii(pattern);
 }

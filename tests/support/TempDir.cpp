@@ -36,11 +36,17 @@ void TempDir::Write(const std::string& name, const std::vector<uint8_t>& content
     Write(name, std::string(content.begin(), content.end()));
 }
 
-std::string TempDir::Read(const std::string& name) const { return ReadFileBytes(File(name)); }
+std::string TempDir::Read(const std::string& name) const {
+    return ReadFileBytes(File(name));
+}
 
-TempProgramFolder::TempProgramFolder() { platform::SetProgramFolderOverride(Path()); }
+TempProgramFolder::TempProgramFolder() {
+    platform::SetProgramFolderOverride(Path());
+}
 
-TempProgramFolder::~TempProgramFolder() { platform::SetProgramFolderOverride(""); }
+TempProgramFolder::~TempProgramFolder() {
+    platform::SetProgramFolderOverride("");
+}
 
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

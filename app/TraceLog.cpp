@@ -1,0 +1,145 @@
+#include "app/TraceLog.h"
+
+#include "model/ConfigIni.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Text.h"
+
+#include <atomic>
+#include <cstdarg>
+#include <ctime>
+#include <fcntl.h>
+#include <mutex>
+#include <string>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr size_t kLineBufferChars = 512;
+
+struct TraceLogState {
+    std::mutex lock;
+    int fd = -1;
+    std::atomic<uint32_t> outputEnabled{0};
+    std::atomic<uint32_t> categoryMask{0};
+};
+
+TraceLogState& State() {
+    static TraceLogState state;
+    return state;
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size()))
+        text.replace(pos, from.size(), to);
+    return text;
+}
+
+void WriteAll(int fd, const void* data, size_t size) {
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        ssize_t n = write(fd, bytes, size);
+        if (n <= 0)
+            return;
+        bytes += n;
+        size -= static_cast<size_t>(n);
+    }
+}
+
+std::string LittleEndianBytes(const std::u16string& text) {
+    std::string bytes;
+    bytes.reserve(text.size() * 2);
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+void WriteTraceLine(const TraceScope& scope, const char* format, va_list args) {
+    TraceLogState& state = State();
+    if ((state.categoryMask.load() & scope.dwCategory) == 0)
+        return;
+    long threadId = syscall(SYS_gettid);
+    uint32_t tick = platform::GetTickCount();
+    std::string text =
+        platform::StrPrintf("(%lX-%u):%s:> ", static_cast<unsigned long>(threadId), tick, scope.pszName) +
+        platform::StrVPrintf(format, args);
+
+    std::lock_guard guard(state.lock);
+    std::u16string line = platform::Utf8ToUtf16(text);
+    // The line and its terminator must fit the buffer; never cut a surrogate pair in half.
+    if (line.size() > kLineBufferChars - 1) {
+        line.resize(kLineBufferChars - 1);
+        if (line.back() >= 0xD800 && line.back() <= 0xDBFF)
+            line.pop_back();
+    }
+    if (!line.empty() && line.back() == u'\n') {
+        line.back() = u'\r';
+        line += u'\n';
+    }
+    if (state.outputEnabled.load() && state.fd >= 0) {
+        std::string bytes = LittleEndianBytes(line);
+        WriteAll(state.fd, bytes.data(), bytes.size());
+    }
+}
+
+} // namespace
+
+void OpenTraceLog() {
+    TraceLogState& state = State();
+    std::string name = "Quillix.log";
+    time_t now = time(nullptr);
+    struct tm local {};
+    localtime_r(&now, &local);
+    std::string suffix =
+        platform::StrPrintf("_%04d%02d%02d%02d%02d%02d.log", local.tm_year + 1900, local.tm_mon + 1,
+                            local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    uint32_t mask = g_pConfigIni ? g_pConfigIni->GetNumber("Quillix Log", "LogCategory", 0) : 0;
+    // The time stamp goes into the file name only, never into the folder part of the path.
+    if (mask != 0)
+        name = ReplaceAll(name, ".log", suffix);
+    std::string path = GetProgramFolder() + name;
+    if (platform::IsReadOnly(path))
+        platform::ClearReadOnly(path);
+    state.outputEnabled = 1;
+
+    std::lock_guard guard(state.lock);
+    if (state.fd >= 0)
+        close(state.fd);
+    state.fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0666);
+    if (state.fd >= 0) {
+        static const unsigned char kBom[2] = {0xFF, 0xFE};
+        WriteAll(state.fd, kBom, sizeof(kBom));
+    }
+    state.categoryMask = mask;
+}
+
+void CloseTraceLog() {
+    TraceLogState& state = State();
+    std::lock_guard guard(state.lock);
+    if (state.fd >= 0) {
+        fsync(state.fd);
+        close(state.fd);
+        state.fd = -1;
+    }
+}
+
+void TraceLine(const TraceScope& scope, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    WriteTraceLine(scope, format, args);
+    va_end(args);
+}
+
+TraceScope::TraceScope(const char* name, uint32_t category)
+    : pszName(name), bActive(true), dwCategory(category) {
+    TraceLine(*this, "START --->>>\n");
+}
+
+TraceScope::~TraceScope() {
+    if (bActive)
+        TraceLine(*this, "EXIT <<<---\n");
+}
