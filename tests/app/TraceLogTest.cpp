@@ -1,0 +1,106 @@
+#include "app/TraceLog.h"
+#include "model/ConfigIni.h"
+#include "platform/FakeClock.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+using testsupport::TempProgramFolder;
+
+namespace {
+
+// Opens the trace log in a temporary program folder with the given "LogCategory" (none when empty).
+class TraceLogTest : public testing::Test {
+protected:
+    void Open(const std::string& category) {
+        if (!category.empty())
+            m_config.SetEntry("Quillix Log", "LogCategory", category);
+        g_pConfigIni = &m_config;
+        OpenTraceLog();
+    }
+    void TearDown() override {
+        CloseTraceLog();
+        g_pConfigIni = nullptr;
+    }
+    // The one log file in the folder, decoded from UTF-16LE after checking the byte-order mark.
+    std::string LogText(std::string* name = nullptr) {
+        auto logs = platform::FindFiles(m_folder.Path(), "*.log");
+        EXPECT_EQ(logs.size(), 1u);
+        if (logs.empty())
+            return "";
+        if (name)
+            *name = logs[0];
+        std::string bytes = m_folder.Read(logs[0]);
+        EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+        std::u16string text;
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+            text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                          (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        return platform::Utf16ToUtf8(text);
+    }
+    std::string Prefix(const char* name) {
+        return platform::StrPrintf("(%lX-%u):%s:> ", static_cast<unsigned long>(syscall(SYS_gettid)),
+                                   platform::GetTickCount(), name);
+    }
+
+    TempProgramFolder m_folder;
+    CIniFile m_config;
+    platform::FakeClock m_clock{812};
+};
+
+} // namespace
+
+TEST_F(TraceLogTest, MaskZeroCreatesBomOnlyFileReplacingTheOldOne) {
+    m_folder.Write("Quillix.log", "old content");
+    ASSERT_EQ(chmod(m_folder.File("Quillix.log").c_str(), 0444), 0);
+    Open("");
+    {
+        TraceScope scope("CParseArg::Excute_Arg", kTraceApp | kTraceDevice);
+        TraceLine(scope, "g_dwErrorCode return : %d\n", 0);
+    }
+    EXPECT_EQ(m_folder.Read("Quillix.log"), "\xFF\xFE");
+    EXPECT_FALSE(platform::IsReadOnly(m_folder.File("Quillix.log")));
+}
+
+TEST_F(TraceLogTest, CategoryFiltersAndTimestampedName) {
+    Open("2");
+    {
+        TraceScope dialog("CQuillixDlg::OnInitDialog", kTraceApp);
+        TraceLine(dialog, "hidden\n");
+    }
+    std::string expected;
+    {
+        TraceScope device("CMpFlow_Flash::FF_EraseEx", kTraceDevice);
+        expected += Prefix("CMpFlow_Flash::FF_EraseEx") + "START --->>>\r\n";
+        TraceLine(device, "Flash Op Mode %x\n", 0x1f);
+        expected += Prefix("CMpFlow_Flash::FF_EraseEx") + "Flash Op Mode 1f\r\n";
+    }
+    expected += Prefix("CMpFlow_Flash::FF_EraseEx") + "EXIT <<<---\r\n";
+    std::string name;
+    EXPECT_EQ(LogText(&name), expected);
+    EXPECT_TRUE(name.size() == std::string("Quillix_20160315093012.log").size() &&
+                name.rfind("Quillix_", 0) == 0)
+        << name;
+}
+
+TEST_F(TraceLogTest, LineWithoutLineFeedContinuesAndLongLinesAreCut) {
+    Open("3");
+    TraceScope scope("A::B", kTraceApp);
+    TraceLine(scope, "no end");
+    TraceLine(scope, "%s\n", std::string(600, 'x').c_str());
+    std::string text = LogText();
+    std::string prefix = Prefix("A::B");
+    std::string start = prefix + "START --->>>\r\n";
+    ASSERT_EQ(text.substr(0, start.size()), start);
+    std::string rest = text.substr(start.size());
+    EXPECT_EQ(rest.substr(0, prefix.size() + 6), prefix + "no end");
+    std::string cut = rest.substr(prefix.size() + 6);
+    EXPECT_EQ(cut.size(), 511u) << "the line and its terminator fill the 512-character buffer";
+    EXPECT_EQ(cut.back(), 'x') << "the cut line lost its line feed";
+}
