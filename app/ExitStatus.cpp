@@ -1,0 +1,26 @@
+#include "app/ExitStatus.h"
+
+namespace {
+
+struct ResultFamily {
+    ResultCode first;
+    ResultCode last;
+    int firstStatus;
+};
+
+constexpr ResultFamily kFamilies[] = {
+    {41500, 41539, 10}, {41600, 41609, 50}, {41700, 41709, 60},
+    {41740, 41749, 70}, {41800, 41809, 80}, {41900, 41909, 90},
+};
+
+} // namespace
+
+int ExitStatusForResult(ResultCode code) {
+    if (code == 0)
+        return 0;
+    for (const ResultFamily& family : kFamilies) {
+        if (code >= family.first && code <= family.last)
+            return family.firstStatus + static_cast<int>(code - family.first);
+    }
+    return 1;
+}
