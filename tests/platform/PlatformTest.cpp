@@ -1,6 +1,8 @@
 #include "platform/Clock.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/FakeClock.h"
 #include "platform/FileSystem.h"
+#include "platform/Process.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Text.h"
 #include "tests/support/TempDir.h"
@@ -96,4 +98,19 @@ TEST(FakeClock, RecordsSleepsAndRestoresRealClock) {
         EXPECT_EQ(clock.Sleeps(), (std::vector<uint32_t>{128, 1024}));
     }
     EXPECT_EQ(&platform::Clock(), before);
+}
+
+TEST(RunAndWait, StartsWithArgumentVectorAndWaits) {
+    TempDir dir;
+    std::string out = dir.File("out.txt");
+    ASSERT_TRUE(platform::RunAndWait("/bin/sh", {"-c", "printf '%s|' \"$@\" > \"$0\"", out, "a b", "\"q\""}));
+    EXPECT_EQ(testsupport::ReadFileBytes(out), "a b|\"q\"|") << "arguments pass unsplit and unquoted";
+    EXPECT_FALSE(platform::RunAndWait(dir.File("missing-tool"), {}));
+}
+
+TEST(DynamicLibrary, LoadsOnlyAbsolutePaths) {
+    EXPECT_EQ(platform::LoadLibraryFile("libc.so.6"), nullptr);
+    EXPECT_EQ(platform::LoadLibraryFile("/nonexistent/libx.so"), nullptr);
+    EXPECT_EQ(platform::FindExport(nullptr, "malloc"), nullptr);
+    EXPECT_FALSE(platform::FreeLibraryFile(nullptr));
 }

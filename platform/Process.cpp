@@ -1,0 +1,26 @@
+#include "platform/Process.h"
+
+#include <cerrno>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace platform {
+
+bool RunAndWait(const std::string& program, const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        return false;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return true;
+}
+
+} // namespace platform
