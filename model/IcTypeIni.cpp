@@ -108,9 +108,9 @@ bool CIcTypeIni::LoadIcIni() {
         m_strIniName.clear();
         return false;
     }
-    // A remembered name that is no longer among the candidates falls back to the first one.
-    if (m_IniFileNames.size() == 1 ||
-        std::find(m_IniFileNames.begin(), m_IniFileNames.end(), m_strIniName) == m_IniFileNames.end())
+    // The remembered name stays only while it is one of the candidates (exact, case-sensitive);
+    // otherwise, and when nothing is remembered, the first candidate is taken.
+    if (std::find(m_IniFileNames.begin(), m_IniFileNames.end(), m_strIniName) == m_IniFileNames.end())
         m_strIniName = m_IniFileNames.front();
 
     SetPath(GetProgramFolder() + m_strIniName);

@@ -1,5 +1,8 @@
 #include "model/IcTypeIni.h"
+#include "app/TraceLog.h"
 #include "model/ConfigIni.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -367,6 +370,54 @@ TEST_F(IcTypeIniTest, IniNameRoundTripsThroughConfig) {
     EXPECT_EQ(second.m_strIniName, "b.ini");
     EXPECT_EQ(second.m_strIcName, "b.ini");
     EXPECT_EQ(reread.GetString("Quillix Log", "LogCategory", ""), "0");
+}
+
+// The project values reach the trace log under the application category only.
+TEST_F(IcTypeIniTest, TracesProjectValues) {
+    struct Case {
+        const char* category;
+        bool traced;
+    } cases[] = {{"1", true}, {"3", true}, {"2", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.category);
+        EmptyFolder();
+        WriteIcIni("chip.ini", "Project Type=SerialFlash\nBus Type=PCIE\n");
+        m_config->Clear();
+        m_config->SetEntry("Quillix Log", "LogCategory", c.category);
+        OpenTraceLog();
+        CIcTypeIni ini;
+        StartUp(ini);
+        CloseTraceLog();
+
+        std::vector<std::string> logs = platform::FindFiles(m_folder.Path(), "*.log");
+        ASSERT_EQ(logs.size(), 1u);
+        std::string bytes = m_folder.Read(logs.front());
+        ASSERT_GE(bytes.size(), 2u);
+        std::u16string wide;
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+            wide += static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) | static_cast<uint8_t>(bytes[i + 1])
+                                                                               << 8);
+        std::string log = platform::Utf16ToUtf8(wide);
+
+        const std::string scope = ":CIcTypeIni::Parse_ProjectType:> ";
+        size_t start = log.find(scope + "START --->>>\r\n");
+        size_t kind = log.find(scope + "PROJECT_ProjectType : 3\r\n");
+        size_t bus = log.find(scope + "PROJECT_BusType : 1\r\n");
+        size_t exit = log.find(scope + "EXIT <<<---\r\n");
+        if (c.traced) {
+            ASSERT_NE(start, std::string::npos) << log;
+            EXPECT_LT(start, kind);
+            EXPECT_LT(kind, bus);
+            EXPECT_LT(bus, exit);
+            EXPECT_NE(exit, std::string::npos);
+        } else {
+            EXPECT_EQ(log.find("CIcTypeIni::"), std::string::npos) << log;
+        }
+    }
+    // Leave the process-wide log closed with an empty category mask.
+    m_config->Clear();
+    OpenTraceLog();
+    CloseTraceLog();
 }
 
 } // namespace
