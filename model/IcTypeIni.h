@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/IniFile.h"
 #include "model/ProjectTypes.h"
+#include "model/UserIni4.h"
 
 #include <cstdint>
 #include <map>
@@ -24,7 +24,7 @@ struct DefaultImageInfo {
 
 // The project configuration: finds the IC INI file beside the program, holds its content and turns its
 // project keys into the process-wide memory kind, bus and customer switches.
-class CIcTypeIni : public CIniFile {
+class CIcTypeIni : public CUserIni4 {
 public:
     CIcTypeIni();
 
