@@ -1,0 +1,43 @@
+#include "device/VrkLibExternalUse.h"
+
+#include "platform/ProgramFolder.h"
+
+CVrkLibExternalUse::~CVrkLibExternalUse() {
+    UnloadLib();
+}
+
+uint32_t CVrkLibExternalUse::LoadLib() {
+    UnloadLib();
+    m_hLib = platform::LoadLibraryFile(GetProgramFolder() + kLibraryFileName);
+    return m_hLib ? 1 : 0;
+}
+
+uint32_t CVrkLibExternalUse::LoadFun() {
+    bool complete = m_hLib != nullptr;
+#define QUILLIX_BIND_SLOT(slot, used)                                                                        \
+    slot = reinterpret_cast<PFN_##slot>(platform::FindExport(m_hLib, #slot));                                \
+    if (used && !slot)                                                                                       \
+        complete = false;
+    QUILLIX_VRK_ENTRIES(QUILLIX_BIND_SLOT)
+#undef QUILLIX_BIND_SLOT
+    // A library that lacks an entry the tool calls is not used at all, so no empty slot is called.
+    if (!complete)
+        ClearSlots();
+    m_bBound = complete;
+    return complete ? 1 : 0;
+}
+
+uint32_t CVrkLibExternalUse::UnloadLib() {
+    bool released = platform::FreeLibraryFile(m_hLib);
+    m_hLib = nullptr;
+    m_hDev = 0;
+    m_bBound = false;
+    ClearSlots();
+    return released ? 1 : 0;
+}
+
+void CVrkLibExternalUse::ClearSlots() {
+#define QUILLIX_CLEAR_SLOT(slot, used) slot = nullptr;
+    QUILLIX_VRK_ENTRIES(QUILLIX_CLEAR_SLOT)
+#undef QUILLIX_CLEAR_SLOT
+}
