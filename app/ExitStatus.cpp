@@ -1,5 +1,8 @@
 #include "app/ExitStatus.h"
 
+#include "app/Messages.h"
+#include "platform/Text.h"
+
 namespace {
 
 struct ResultFamily {
@@ -23,4 +26,26 @@ int ExitStatusForResult(ResultCode code) {
             return family.firstStatus + static_cast<int>(code - family.first);
     }
     return 1;
+}
+
+std::string ResultReport(ResultCode code) {
+    std::string report =
+        platform::StrPrintf("quillix: result code %u (exit status %d)", code, ExitStatusForResult(code));
+    std::string text = LoadMessage(code);
+    if (text.empty())
+        return report;
+    report += ": ";
+    // Line breaks of the message become single blanks.
+    bool pendingBlank = false;
+    for (char c : text) {
+        if (c == '\n') {
+            pendingBlank = true;
+            continue;
+        }
+        if (pendingBlank)
+            report += ' ';
+        pendingBlank = false;
+        report += c;
+    }
+    return report;
 }
