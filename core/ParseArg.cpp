@@ -1,0 +1,164 @@
+#include "core/ParseArg.h"
+
+#include "app/Messages.h"
+#include "core/Broadcast.h"
+#include "core/MessageIds.h"
+#include "model/IcTypeIni.h"
+
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+namespace {
+
+struct OptionPattern {
+    std::string_view text;
+    char option;
+    bool takesArgument;
+};
+
+// Tested in this order; the first one found anywhere on the line decides.
+constexpr std::array<OptionPattern, 8> kOptions = {{
+    {" -W ", 'W', true},
+    {" -R ", 'R', true},
+    {" -T ", 'T', true},
+    {" -I ", 'I', true},
+    {" -E", 'E', false},
+    {" -C", 'C', false},
+    {" -H", 'H', false},
+    {" -?", 'H', false},
+}};
+
+constexpr std::string_view kLunOption = " -LUN ";
+
+constexpr const char* kUsageLines = "-w file.bin : Write the data in the binary file to EFUSE/EEPROM/FLASH.\n"
+                                    "-r file.bin : Dump the EFUSE/EEPROM/FLASH data into the binary file.\n"
+                                    "-t file.bin : Dump the EFUSE/EEPROM/FLASH data into the text file.\n"
+                                    "-e          : Erase EEPROM/FLASH data of reader.\n"
+                                    "-c          : Erase EEPROM/FLASH data of reader. (no reset)\n";
+
+// Only ASCII letters change, so every position in the copy is the same position in the original.
+std::string AsciiUpper(const std::string& text) {
+    std::string upper = text;
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return upper;
+}
+
+// Binds the reader library of the target; on failure reports the fatal result and leaves nothing
+// loaded.
+bool BindLibrary(ISilentTarget& target) {
+    if (!target.LoadLib()) {
+        BroadcastResult(UM_FATAL, IDS_LOAD_LIB_FAIL, 0);
+        return false;
+    }
+    if (!target.LoadFun()) {
+        BroadcastResult(UM_FATAL, IDS_LOAD_FUN_FAIL, 0);
+        target.UnloadLib();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+ParsedCommandLine ParseCommandLine(const std::string& commandLine, bool reducedGrammar) {
+    ParsedCommandLine parsed;
+    std::string upper = AsciiUpper(commandLine);
+    if (reducedGrammar) {
+        parsed.bCommandLineRun = true;
+        size_t pos = upper.find(kLunOption);
+        if (pos != std::string::npos) {
+            parsed.chOption = 'L';
+            parsed.strArgument = commandLine.substr(pos + kLunOption.size());
+        }
+        return parsed;
+    }
+    for (const OptionPattern& pattern : kOptions) {
+        size_t pos = upper.find(pattern.text);
+        if (pos == std::string::npos)
+            continue;
+        parsed.bCommandLineRun = true;
+        parsed.chOption = pattern.option;
+        if (pattern.takesArgument)
+            parsed.strArgument = commandLine.substr(pos + pattern.text.size());
+        return parsed;
+    }
+    return parsed;
+}
+
+std::string UsageText(uint32_t memoryKind) {
+    return ResultCaption(memoryKind) + "\n" + kUsageLines;
+}
+
+uint32_t RunSilentCommand(ISilentTarget& target, char option, const std::string& argument) {
+    g_dwErrorCode = 0;
+    if (!BindLibrary(target))
+        return 0;
+    uint32_t result = 0;
+    switch (option) {
+    case 'W':
+        result = target.DT_SilentWriteBin(argument);
+        break;
+    case 'R':
+        result = target.DT_SilentReadBin(argument);
+        break;
+    case 'T':
+        result = target.DT_SilentReadTxt(argument);
+        break;
+    case 'E':
+        result = target.DT_SilentErase(1);
+        break;
+    case 'C':
+        result = target.DT_SilentErase(0);
+        break;
+    default:
+        g_dwErrorCode = IDS_NOT_SUPPORT;
+        break;
+    }
+    target.UnloadLib();
+    return result;
+}
+
+uint32_t CParseArg::Parse_Arg(const std::string& commandLine) {
+    TraceScope scope("CParseArg::Parse_Arg", kTraceApp);
+    TraceLine(scope, "Cmd Line: %s\n", commandLine.c_str());
+    m_bReducedGrammar = g_dwCustomizeSilence == 1;
+    ParsedCommandLine parsed = ParseCommandLine(commandLine, m_bReducedGrammar);
+    m_chOption = parsed.chOption;
+    m_strArgument = parsed.strArgument;
+    return parsed.bCommandLineRun ? 1 : 0;
+}
+
+uint32_t CParseArg::Excute_Arg(ISilentTarget& target) {
+    TraceScope scope("CParseArg::Excute_Arg", kTraceApp);
+    if (m_bReducedGrammar) {
+        // " -LUN " only checks that the reader library loads and binds; its argument is not used.
+        if (m_chOption == 'L') {
+            g_dwErrorCode = 0;
+            if (BindLibrary(target))
+                target.UnloadLib();
+        } else {
+            g_dwErrorCode = IDS_NOT_SUPPORT;
+        }
+    } else {
+        switch (m_chOption) {
+        case 'C':
+        case 'E':
+        case 'I':
+        case 'R':
+        case 'T':
+        case 'W':
+            RunSilentCommand(target, m_chOption, m_strArgument);
+            break;
+        default:
+            std::fputs(UsageText(g_ProjectType).c_str(), stdout);
+            std::fflush(stdout);
+            break;
+        }
+    }
+    TraceLine(scope, "g_dwErrorCode return : %d\n", static_cast<int>(g_dwErrorCode));
+    return 0;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What the command line needs of the device-type object: its reader library and the four silent
+// operations. Each operation reports through BroadcastResult, which records failures in
+// g_dwErrorCode while no dialog exists, and returns its own result (1 success, 0 failure).
+class ISilentTarget {
+public:
+    virtual ~ISilentTarget() = default;
+
+    // The reader library of the object: load it, bind its entries, release it. 1 or 0.
+    virtual uint32_t LoadLib() = 0;
+    virtual uint32_t LoadFun() = 0;
+    virtual uint32_t UnloadLib() = 0;
+
+    virtual uint32_t DT_SilentWriteBin(const std::string& path) = 0;
+    virtual uint32_t DT_SilentReadBin(const std::string& path) = 0;
+    virtual uint32_t DT_SilentReadTxt(const std::string& path) = 0;
+    // reset 1 resets the reader after the erase, 0 leaves it as it is.
+    virtual uint32_t DT_SilentErase(uint32_t reset) = 0;
+};
