@@ -32,6 +32,8 @@ public:
 
     bool GetConfigOffset(const uint8_t* image, size_t size, uint8_t& offset) const;
     uint32_t GetPreOffset() const;
+    // "PreOffset", "Config Addr" and "Config DataMode", as the field codec takes them.
+    ConfigBlockLayout GetConfigBlockLayout() const;
 
     // The string area exists only with a configuration block ("Config DataMode" other than 255) and in an
     // image of at least 128 bytes; otherwise the getters give empty text.
@@ -84,7 +86,6 @@ protected:
     FieldLayout GetFieldLayout(const char* section, const std::string& prefix, const FieldLayout& def) const;
     // The three keys prefix + "FunEnableMode", "FunEnableAddr" and "FunEnableMask" (defaults 0).
     FunEnableLayout GetFunEnableLayout(const char* section, const std::string& prefix) const;
-    ConfigBlockLayout GetConfigBlockLayout() const;
 
     uint16_t ReadId(const char* prefix, uint8_t byDefaultAddr, const uint8_t* image, size_t size) const;
     bool WriteId(const char* prefix, uint8_t byDefaultAddr, uint8_t* image, size_t size, uint16_t value);
