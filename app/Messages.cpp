@@ -19,6 +19,7 @@ constexpr MessageString kMessages[] = {
     {41522, "Too many characters to be download!"},
     {41523, "Vendor Info of File is invalid!"},
     {41530, "Load File Data Fail!"},
+    {41531, "Save File Data Fail!"},
     {41541, "Depends on FW"},
     {41542, "Cann't find correct option"},
     {41601, "Load EFUSE Data Fail!"},

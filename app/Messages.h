@@ -17,6 +17,7 @@ inline constexpr ResultCode IDS_MORE_THAN_ONE_DEVICE = 41513;
 inline constexpr ResultCode IDS_TOO_MANY_CHARACTERS = 41522;
 inline constexpr ResultCode IDS_FILE_VENDOR_INFO_INVALID = 41523;
 inline constexpr ResultCode IDS_LOAD_FILE_DATA_FAIL = 41530;
+inline constexpr ResultCode IDS_SAVE_FILE_DATA_FAIL = 41531;
 inline constexpr ResultCode IDS_DEPENDS_ON_FW = 41541;
 inline constexpr ResultCode IDS_NO_CORRECT_OPTION = 41542;
 
