@@ -1,5 +1,6 @@
 #include "app/ExitStatus.h"
 #include "app/QuillixApp.h"
+#include "core/ParseArg.h"
 #include "device/DevTypeInfo.h"
 
 #include <cstdio>
@@ -8,6 +9,9 @@ int main(int argc, char** argv) {
     CQuillixApp::Steps steps;
     steps.createDevTypeInfo = CreateDevTypeInfo;
     steps.destroyDevTypeInfo = DestroyDevTypeInfo;
+    CParseArg parser;
+    steps.parseArg = [&parser](const std::string& commandLine) { return parser.Parse_Arg(commandLine) == 1; };
+    steps.executeArg = [&parser] { parser.Excute_Arg(*g_pDevTypeInfo); };
     CQuillixApp app(steps);
     ResultCode code = app.Run(CQuillixApp::CommandLineFromArgs(argc, argv));
     if (code != 0)
