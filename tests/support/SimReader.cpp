@@ -16,7 +16,9 @@ std::string SimReader::DistDir() {
 }
 
 SimReader::SimReader(const std::string& preset) {
+    // The library and the driver-update tool come from the build's program folder.
     symlink((DistDir() + "libQdCRLib.so").c_str(), File("libQdCRLib.so").c_str());
+    symlink((DistDir() + "32bitrelease").c_str(), File("32bitrelease").c_str());
     setenv("QUILLIX_SIM_DIR", StateDir().c_str(), 1);
     MustSim("init " + preset);
 }
