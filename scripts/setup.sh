@@ -7,7 +7,7 @@ QUILLIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QUILLIX_BUILD_DIR=${QUILLIX_BUILD_DIR:-$QUILLIX_ROOT/build}
 QUILLIX_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev)
 if [ "${QUILLIX_GUI:-ON}" = ON ] && [ -f "$QUILLIX_ROOT/ui/CMakeLists.txt" ]; then
-    QUILLIX_PACKAGES+=(qt6-base-dev libgl-dev)
+    QUILLIX_PACKAGES+=(qt6-base-dev libgl-dev qt6-qpa-plugins)
 fi
 
 quillix_missing_packages() {
