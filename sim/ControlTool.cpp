@@ -14,11 +14,8 @@ namespace sim {
 
 namespace {
 
-const char* const kUsage =
-    "usage: quillix-sim [--dir DIR] COMMAND ...\n"
-    "  init PRESET | add PRESET | show | attach N | detach N | set N KEY VALUE\n"
-    "  write N MEMORY FILE | read N MEMORY FILE | fault N KIND ARGS... | fault N off\n"
-    "  journal on|off|clear|show | hub H KEY VALUE\n";
+const char* const kUsage = "usage: quillix-sim [--dir DIR] init|add|show|attach|detach|set|write|read|fault|"
+                           "journal|hub ARGS...\n";
 
 // A bad-input error: reported with exit status 2, nothing changed.
 struct BadInput {
@@ -204,8 +201,9 @@ private:
             throw BadInput{"cannot read " + args[2]};
         uint32_t size = State().ReaderAt(index).MemorySize(memory);
         if (data->size() > size)
-            throw BadInput{platform::StrPrintf("%s holds %zu bytes, the %s of reader %zu only %u", args[2].c_str(),
-                                               data->size(), MemoryName(memory), index, size)};
+            throw BadInput{platform::StrPrintf("%s holds %zu bytes, the %s of reader %zu only %u",
+                                               args[2].c_str(), data->size(), MemoryName(memory), index,
+                                               size)};
         if (data->empty())
             return;
         if (!State().Chip(index, memory)->Overwrite(0, data->data(), static_cast<uint32_t>(data->size())))
@@ -217,7 +215,8 @@ private:
         size_t index = ReaderIndex(args[0]);
         Memory memory = MemoryArg(args[1]);
         std::vector<uint8_t> data(State().ReaderAt(index).MemorySize(memory));
-        if (!data.empty() && !State().Chip(index, memory)->Read(0, data.data(), static_cast<uint32_t>(data.size())))
+        if (!data.empty() &&
+            !State().Chip(index, memory)->Read(0, data.data(), static_cast<uint32_t>(data.size())))
             throw Failure{"cannot read the " + std::string(MemoryName(memory)) + " of reader " + args[0]};
         if (!platform::WriteWholeFile(args[2], data.data(), data.size()))
             throw Failure{"cannot write " + args[2]};
@@ -265,7 +264,8 @@ private:
             State();
             std::optional<std::vector<uint8_t>> text = platform::ReadWholeFile(JournalPath(m_folder));
             if (text)
-                m_out.write(reinterpret_cast<const char*>(text->data()), static_cast<std::streamsize>(text->size()));
+                m_out.write(reinterpret_cast<const char*>(text->data()),
+                            static_cast<std::streamsize>(text->size()));
         } else {
             throw BadInput{"usage: journal on|off|clear|show"};
         }
@@ -302,12 +302,12 @@ private:
 } // namespace
 
 std::string ShowLine(size_t index, const Reader& reader) {
-    return platform::StrPrintf("%zu %s %s %s status=%s ext=%s efuse=%u eeprom=%u flash=%u", index,
-                               reader.preset.c_str(), BusName(reader.bus), reader.attached ? "attached" : "detached",
-                               HexBytes(reader.status.data(), reader.status.size()).c_str(),
-                               HexBytes(reader.ext.data(), reader.ext.size()).c_str(),
-                               reader.MemorySize(Memory::Efuse), reader.MemorySize(Memory::Eeprom),
-                               reader.MemorySize(Memory::Flash));
+    return platform::StrPrintf(
+        "%zu %s %s %s status=%s ext=%s efuse=%u eeprom=%u flash=%u", index, reader.preset.c_str(),
+        BusName(reader.bus), reader.attached ? "attached" : "detached",
+        HexBytes(reader.status.data(), reader.status.size()).c_str(),
+        HexBytes(reader.ext.data(), reader.ext.size()).c_str(), reader.MemorySize(Memory::Efuse),
+        reader.MemorySize(Memory::Eeprom), reader.MemorySize(Memory::Flash));
 }
 
 int RunControlTool(const std::vector<std::string>& args, const std::string& programFolder, std::ostream& out,

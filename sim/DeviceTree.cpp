@@ -8,7 +8,9 @@ namespace {
 constexpr uint32_t kHubInstanceBase = 0x0F000000;
 }
 
-uint32_t NodeInstance(const Reader& reader, Node node) { return reader.instance + static_cast<uint32_t>(node); }
+uint32_t NodeInstance(const Reader& reader, Node node) {
+    return reader.instance + static_cast<uint32_t>(node);
+}
 
 std::optional<Node> OpenedNode(const Reader& reader, OpenKind kind) {
     switch (kind) {
@@ -39,7 +41,9 @@ uint32_t ReaderInstance(const Reader& reader) {
     return NodeInstance(reader, hasStorage ? Node::Storage : Node::Disk);
 }
 
-uint32_t HubInstance(uint32_t hubNumber) { return kHubInstanceBase + hubNumber; }
+uint32_t HubInstance(uint32_t hubNumber) {
+    return kHubInstanceBase + hubNumber;
+}
 
 std::optional<uint32_t> ParentOf(const Scenario& scenario, uint32_t instance) {
     for (const Reader& reader : scenario.readers) {
@@ -56,7 +60,7 @@ std::optional<uint32_t> ParentOf(const Scenario& scenario, uint32_t instance) {
             return std::nullopt;
         case Node::Disk:
             return reader.storageClass || reader.bus == Bus::Pcie ? NodeInstance(reader, Node::Storage)
-                                                                   : reader.instance;
+                                                                  : reader.instance;
         }
     }
     return std::nullopt; // unknown, or a hub: hubs hang on the host, which is not part of the tree
@@ -67,7 +71,8 @@ std::vector<Hub> HubsOf(const Scenario& scenario) {
     for (const Reader& reader : scenario.readers) {
         if (reader.bus != Bus::Usb || reader.hub == 0)
             continue;
-        auto it = std::find_if(hubs.begin(), hubs.end(), [&](const Hub& h) { return h.number == reader.hub; });
+        auto it =
+            std::find_if(hubs.begin(), hubs.end(), [&](const Hub& h) { return h.number == reader.hub; });
         if (it == hubs.end()) {
             Hub hub;
             hub.number = reader.hub;
@@ -82,8 +87,8 @@ std::vector<Hub> HubsOf(const Scenario& scenario) {
 
 std::optional<uint32_t> PortDevice(const Scenario& scenario, uint32_t hubInstance, uint32_t port) {
     for (const Reader& reader : scenario.readers)
-        if (reader.Present() && reader.bus == Bus::Usb && reader.hub != 0 && HubInstance(reader.hub) == hubInstance &&
-            reader.port == port)
+        if (reader.Present() && reader.bus == Bus::Usb && reader.hub != 0 &&
+            HubInstance(reader.hub) == hubInstance && reader.port == port)
             return reader.instance;
     return std::nullopt;
 }

@@ -34,7 +34,9 @@ HandleTable& Table() {
     return table;
 }
 
-std::string ResultText(uint32_t result) { return HexArg(result); }
+std::string ResultText(uint32_t result) {
+    return HexArg(result);
+}
 
 void Journal(SimState& state, int reader, const char* name, const ArgList& args, uint32_t result) {
     if (state.Data().journal)
@@ -85,7 +87,8 @@ std::string LibraryStateFolder() {
     return StateFolder(folder);
 }
 
-uint32_t OnHandle(const char* name, uint32_t dev, const std::function<uint32_t(ReaderModel&, OpenHandle&)>& body,
+uint32_t OnHandle(const char* name, uint32_t dev,
+                  const std::function<uint32_t(ReaderModel&, OpenHandle&)>& body,
                   const std::function<ArgList()>& args) {
     return Guarded([&]() -> uint32_t {
         SimState state(LibraryStateFolder());

@@ -30,7 +30,8 @@ std::string LibraryStateFolder();
 // Runs an entry that takes a device handle. The body runs only for a live handle and when no fail
 // fault stops the call; the call is journaled with its arguments (formatted after the body, so
 // values it returned through pointers show) and result. Faults and changes are saved.
-uint32_t OnHandle(const char* name, uint32_t dev, const std::function<uint32_t(ReaderModel&, OpenHandle&)>& body,
+uint32_t OnHandle(const char* name, uint32_t dev,
+                  const std::function<uint32_t(ReaderModel&, OpenHandle&)>& body,
                   const std::function<ArgList()>& args);
 
 // The open entries: the reader node at *index among those an open of `kind` sees.

@@ -97,7 +97,9 @@ uint32_t DmVerify(ReaderModel& model, OpenHandle& handle, const uint8_t* packet,
     return std::equal(current.begin(), current.end(), packet + 1) ? 1 : 0;
 }
 
-uint32_t ResetCommand(ReaderModel& model, const char* entry) { return model.Reset(entry) ? 1 : 0; }
+uint32_t ResetCommand(ReaderModel& model, const char* entry) {
+    return model.Reset(entry) ? 1 : 0;
+}
 
 // Copies a NUL-terminated text into a caller's buffer; 0 when it does not fit.
 uint32_t CopyText(const std::string& text, char* out, uint32_t length) {
@@ -135,8 +137,12 @@ uint32_t NoCard(const char* name, uint32_t dev, ArgList args) {
 
 extern "C" {
 
-uint32_t QDOpenVrkUsbDisk(uint32_t* index) { return sim::OnOpen("QDOpenVrkUsbDisk", sim::OpenKind::UsbDisk, index); }
-uint32_t QDOpenVrkUsbStor(uint32_t* index) { return sim::OnOpen("QDOpenVrkUsbStor", sim::OpenKind::UsbStor, index); }
+uint32_t QDOpenVrkUsbDisk(uint32_t* index) {
+    return sim::OnOpen("QDOpenVrkUsbDisk", sim::OpenKind::UsbDisk, index);
+}
+uint32_t QDOpenVrkUsbStor(uint32_t* index) {
+    return sim::OnOpen("QDOpenVrkUsbStor", sim::OpenKind::UsbStor, index);
+}
 uint32_t QDOpenVrkUsbCdrom(uint32_t* index) {
     return sim::OnOpen("QDOpenVrkUsbCdrom", sim::OpenKind::UsbCdrom, index);
 }
@@ -147,16 +153,22 @@ uint32_t QDOpenVrkPcieStor(uint32_t* index) {
     return sim::OnOpen("QDOpenVrkPcieStor", sim::OpenKind::PcieStor, index);
 }
 
-uint32_t QDClose(uint32_t dev) { return sim::OnClose(dev); }
+uint32_t QDClose(uint32_t dev) {
+    return sim::OnClose(dev);
+}
 
 uint32_t QDGetHandleInst(uint32_t dev) {
     return sim::OnHandle(
         "QDGetHandleInst", dev,
-        [](ReaderModel& model, OpenHandle& handle) { return sim::NodeInstance(model.Settings(), handle.node); },
+        [](ReaderModel& model, OpenHandle& handle) {
+            return sim::NodeInstance(model.Settings(), handle.node);
+        },
         [] { return ArgList{}; });
 }
 
-uint32_t QDGetInstHandle(uint32_t inst) { return sim::OnOpenInstance(inst); }
+uint32_t QDGetInstHandle(uint32_t inst) {
+    return sim::OnOpenInstance(inst);
+}
 
 uint32_t QDReadStatus(uint32_t dev, uint8_t* status, uint32_t length) {
     return sim::OnHandle(
@@ -167,7 +179,9 @@ uint32_t QDReadStatus(uint32_t dev, uint8_t* status, uint32_t length) {
             model.Faults().ApplyToRead(status, kStatusSize);
             return 1;
         },
-        [&] { return ArgList{BufferArg(status, length), HexArg(length)}; });
+        [&] {
+            return ArgList{BufferArg(status, length), HexArg(length)};
+        });
 }
 
 uint32_t QDPpStatus(uint32_t dev, uint8_t* status, uint32_t length) {
@@ -179,7 +193,9 @@ uint32_t QDPpStatus(uint32_t dev, uint8_t* status, uint32_t length) {
             model.Faults().ApplyToRead(status, kExtStatusSize);
             return 1;
         },
-        [&] { return ArgList{BufferArg(status, length), HexArg(length)}; });
+        [&] {
+            return ArgList{BufferArg(status, length), HexArg(length)};
+        });
 }
 
 uint32_t QDInquiry(uint32_t dev, uint8_t* data, uint32_t length) {
@@ -197,27 +213,35 @@ uint32_t QDInquiry(uint32_t dev, uint8_t* data, uint32_t length) {
             data[5] = data[6] = data[7] = 0x00;
             std::memcpy(data + 8, "QUILLIX ", 8);
             std::memcpy(data + 16, "SIM READER      ", 16);
-            std::string revision = platform::StrPrintf("%02X%02X", model.Settings().status[7], model.Settings().status[8]);
+            std::string revision =
+                platform::StrPrintf("%02X%02X", model.Settings().status[7], model.Settings().status[8]);
             std::memcpy(data + 32, revision.data(), 4);
             model.Faults().ApplyToRead(data, kInquirySize);
             return 1;
         },
-        [&] { return ArgList{BufferArg(data, length), HexArg(length)}; });
+        [&] {
+            return ArgList{BufferArg(data, length), HexArg(length)};
+        });
 }
 
 uint32_t QDResetRom(uint32_t dev, uint8_t* block, uint32_t length) {
     return sim::OnHandle(
         "QDResetRom", dev, [](ReaderModel& model, OpenHandle&) { return ResetCommand(model, "QDResetRom"); },
-        [&] { return ArgList{BufferArg(block, length), HexArg(length)}; });
+        [&] {
+            return ArgList{BufferArg(block, length), HexArg(length)};
+        });
 }
 
 uint32_t QDSwReset(uint32_t dev, uint8_t* block, uint32_t length) {
     return sim::OnHandle(
         "QDSwReset", dev, [](ReaderModel& model, OpenHandle&) { return ResetCommand(model, "QDSwReset"); },
-        [&] { return ArgList{BufferArg(block, length), HexArg(length)}; });
+        [&] {
+            return ArgList{BufferArg(block, length), HexArg(length)};
+        });
 }
 
-uint32_t QDWriteFlash(uint32_t dev, uint16_t address, uint16_t length, const uint8_t* data, uint32_t dataLength) {
+uint32_t QDWriteFlash(uint32_t dev, uint16_t address, uint16_t length, const uint8_t* data,
+                      uint32_t dataLength) {
     return sim::OnHandle(
         "QDWriteFlash", dev,
         [&](ReaderModel& model, OpenHandle&) -> uint32_t {
@@ -225,10 +249,13 @@ uint32_t QDWriteFlash(uint32_t dev, uint16_t address, uint16_t length, const uin
                 return 0;
             return WriteMemory(model, Memory::Flash, address, length, data, dataLength);
         },
-        [&] { return ArgList{HexArg(address), HexArg(length), BufferArg(data, dataLength), HexArg(dataLength)}; });
+        [&] {
+            return ArgList{HexArg(address), HexArg(length), BufferArg(data, dataLength), HexArg(dataLength)};
+        });
 }
 
-uint32_t QDReadFlash(uint32_t dev, uint16_t address, uint16_t length, uint8_t* buffer, uint32_t bufferLength) {
+uint32_t QDReadFlash(uint32_t dev, uint16_t address, uint16_t length, uint8_t* buffer,
+                     uint32_t bufferLength) {
     return sim::OnHandle(
         "QDReadFlash", dev,
         [&](ReaderModel& model, OpenHandle&) -> uint32_t {
@@ -237,7 +264,8 @@ uint32_t QDReadFlash(uint32_t dev, uint16_t address, uint16_t length, uint8_t* b
             return ReadMemory(model, Memory::Flash, address, length, buffer, bufferLength);
         },
         [&] {
-            return ArgList{HexArg(address), HexArg(length), BufferArg(buffer, bufferLength), HexArg(bufferLength)};
+            return ArgList{HexArg(address), HexArg(length), BufferArg(buffer, bufferLength),
+                           HexArg(bufferLength)};
         });
 }
 
@@ -261,7 +289,8 @@ uint32_t QDRst2FlashCode(uint32_t dev, uint8_t mode) {
         [&] { return ArgList{HexArg(mode)}; });
 }
 
-uint32_t QDWriteFlash2(uint32_t dev, uint32_t address, uint32_t length, const uint8_t* data, uint32_t dataLength) {
+uint32_t QDWriteFlash2(uint32_t dev, uint32_t address, uint32_t length, const uint8_t* data,
+                       uint32_t dataLength) {
     return sim::OnHandle(
         "QDWriteFlash2", dev,
         [&](ReaderModel& model, OpenHandle&) -> uint32_t {
@@ -269,10 +298,13 @@ uint32_t QDWriteFlash2(uint32_t dev, uint32_t address, uint32_t length, const ui
                 return 0;
             return WriteMemory(model, Memory::Flash, address, length, data, dataLength);
         },
-        [&] { return ArgList{HexArg(address), HexArg(length), BufferArg(data, dataLength), HexArg(dataLength)}; });
+        [&] {
+            return ArgList{HexArg(address), HexArg(length), BufferArg(data, dataLength), HexArg(dataLength)};
+        });
 }
 
-uint32_t QDReadFlash2(uint32_t dev, uint32_t address, uint32_t length, uint8_t* buffer, uint32_t bufferLength) {
+uint32_t QDReadFlash2(uint32_t dev, uint32_t address, uint32_t length, uint8_t* buffer,
+                      uint32_t bufferLength) {
     return sim::OnHandle(
         "QDReadFlash2", dev,
         [&](ReaderModel& model, OpenHandle&) -> uint32_t {
@@ -281,7 +313,8 @@ uint32_t QDReadFlash2(uint32_t dev, uint32_t address, uint32_t length, uint8_t* 
             return ReadMemory(model, Memory::Flash, address, length, buffer, bufferLength);
         },
         [&] {
-            return ArgList{HexArg(address), HexArg(length), BufferArg(buffer, bufferLength), HexArg(bufferLength)};
+            return ArgList{HexArg(address), HexArg(length), BufferArg(buffer, bufferLength),
+                           HexArg(bufferLength)};
         });
 }
 
@@ -293,7 +326,9 @@ uint32_t QDEraseFlash2(uint32_t dev, uint32_t mode, uint32_t start) {
                 return 0;
             return EraseMemory(model, Memory::Flash);
         },
-        [&] { return ArgList{HexArg(mode), HexArg(start)}; });
+        [&] {
+            return ArgList{HexArg(mode), HexArg(start)};
+        });
 }
 
 uint32_t QDReadEeprom(uint32_t dev, uint16_t length, uint8_t* buffer, uint16_t bufferLength) {
@@ -302,54 +337,74 @@ uint32_t QDReadEeprom(uint32_t dev, uint16_t length, uint8_t* buffer, uint16_t b
         [&](ReaderModel& model, OpenHandle&) {
             return ReadMemory(model, Memory::Eeprom, 0, length, buffer, bufferLength);
         },
-        [&] { return ArgList{HexArg(length), BufferArg(buffer, bufferLength), HexArg(bufferLength)}; });
+        [&] {
+            return ArgList{HexArg(length), BufferArg(buffer, bufferLength), HexArg(bufferLength)};
+        });
 }
 
 uint32_t QDWriteEeprom(uint32_t dev, uint16_t length, const uint8_t* data, uint16_t dataLength) {
     return sim::OnHandle(
         "QDWriteEeprom", dev,
-        [&](ReaderModel& model, OpenHandle&) { return WriteMemory(model, Memory::Eeprom, 0, length, data, dataLength); },
-        [&] { return ArgList{HexArg(length), BufferArg(data, dataLength), HexArg(dataLength)}; });
+        [&](ReaderModel& model, OpenHandle&) {
+            return WriteMemory(model, Memory::Eeprom, 0, length, data, dataLength);
+        },
+        [&] {
+            return ArgList{HexArg(length), BufferArg(data, dataLength), HexArg(dataLength)};
+        });
 }
 
-uint32_t QDReadEeprom2(uint32_t dev, uint32_t address, uint32_t length, uint8_t* buffer, uint32_t bufferLength) {
+uint32_t QDReadEeprom2(uint32_t dev, uint32_t address, uint32_t length, uint8_t* buffer,
+                       uint32_t bufferLength) {
     return sim::OnHandle(
         "QDReadEeprom2", dev,
         [&](ReaderModel& model, OpenHandle&) {
             return ReadMemory(model, Memory::Eeprom, address, length, buffer, bufferLength);
         },
         [&] {
-            return ArgList{HexArg(address), HexArg(length), BufferArg(buffer, bufferLength), HexArg(bufferLength)};
+            return ArgList{HexArg(address), HexArg(length), BufferArg(buffer, bufferLength),
+                           HexArg(bufferLength)};
         });
 }
 
-uint32_t QDWriteEeprom2(uint32_t dev, uint32_t address, uint32_t length, const uint8_t* data, uint32_t dataLength) {
+uint32_t QDWriteEeprom2(uint32_t dev, uint32_t address, uint32_t length, const uint8_t* data,
+                        uint32_t dataLength) {
     return sim::OnHandle(
         "QDWriteEeprom2", dev,
         [&](ReaderModel& model, OpenHandle&) {
             return WriteMemory(model, Memory::Eeprom, address, length, data, dataLength);
         },
-        [&] { return ArgList{HexArg(address), HexArg(length), BufferArg(data, dataLength), HexArg(dataLength)}; });
+        [&] {
+            return ArgList{HexArg(address), HexArg(length), BufferArg(data, dataLength), HexArg(dataLength)};
+        });
 }
 
 uint32_t QDEraseEeprom2(uint32_t dev) {
     return sim::OnHandle(
-        "QDEraseEeprom2", dev, [](ReaderModel& model, OpenHandle&) { return EraseMemory(model, Memory::Eeprom); },
+        "QDEraseEeprom2", dev,
+        [](ReaderModel& model, OpenHandle&) { return EraseMemory(model, Memory::Eeprom); },
         [] { return ArgList{}; });
 }
 
 uint32_t QDReadEfuse(uint32_t dev, uint8_t start, uint8_t length, uint8_t* buffer) {
     return sim::OnHandle(
         "QDReadEfuse", dev,
-        [&](ReaderModel& model, OpenHandle&) { return ReadMemory(model, Memory::Efuse, start, length, buffer, length); },
-        [&] { return ArgList{HexArg(start), HexArg(length), BufferArg(buffer, length)}; });
+        [&](ReaderModel& model, OpenHandle&) {
+            return ReadMemory(model, Memory::Efuse, start, length, buffer, length);
+        },
+        [&] {
+            return ArgList{HexArg(start), HexArg(length), BufferArg(buffer, length)};
+        });
 }
 
 uint32_t QDWriteEfuse(uint32_t dev, uint8_t start, uint8_t length, const uint8_t* data) {
     return sim::OnHandle(
         "QDWriteEfuse", dev,
-        [&](ReaderModel& model, OpenHandle&) { return WriteMemory(model, Memory::Efuse, start, length, data, length); },
-        [&] { return ArgList{HexArg(start), HexArg(length), BufferArg(data, length)}; });
+        [&](ReaderModel& model, OpenHandle&) {
+            return WriteMemory(model, Memory::Efuse, start, length, data, length);
+        },
+        [&] {
+            return ArgList{HexArg(start), HexArg(length), BufferArg(data, length)};
+        });
 }
 
 uint32_t QDReadLdo(uint32_t dev, uint8_t* setting, uint32_t length) {
@@ -362,7 +417,9 @@ uint32_t QDReadLdo(uint32_t dev, uint8_t* setting, uint32_t length) {
             model.Faults().ApplyToRead(setting, 1);
             return 1;
         },
-        [&] { return ArgList{BufferArg(setting, length), HexArg(length)}; });
+        [&] {
+            return ArgList{BufferArg(setting, length), HexArg(length)};
+        });
 }
 
 uint32_t QDWriteLdo(uint32_t dev, uint8_t setting) {
@@ -390,11 +447,13 @@ uint32_t QDReadMem(uint32_t dev, uint16_t address, uint16_t count, uint8_t* buff
             return 1;
         },
         [&] {
-            return ArgList{HexArg(address), HexArg(count), BufferArg(buffer, bufferLength), HexArg(bufferLength)};
+            return ArgList{HexArg(address), HexArg(count), BufferArg(buffer, bufferLength),
+                           HexArg(bufferLength)};
         });
 }
 
-uint32_t QDWriteMem(uint32_t dev, uint16_t address, uint16_t count, const uint8_t* data, uint32_t dataLength) {
+uint32_t QDWriteMem(uint32_t dev, uint16_t address, uint16_t count, const uint8_t* data,
+                    uint32_t dataLength) {
     return sim::OnHandle(
         "QDWriteMem", dev,
         [&](ReaderModel& model, OpenHandle&) -> uint32_t {
@@ -406,7 +465,9 @@ uint32_t QDWriteMem(uint32_t dev, uint16_t address, uint16_t count, const uint8_
                 model.WriteRegister(static_cast<uint16_t>(address + i), data[i]);
             return 1;
         },
-        [&] { return ArgList{HexArg(address), HexArg(count), BufferArg(data, dataLength), HexArg(dataLength)}; });
+        [&] {
+            return ArgList{HexArg(address), HexArg(count), BufferArg(data, dataLength), HexArg(dataLength)};
+        });
 }
 
 uint32_t QDGetLunDrive(uint32_t dev, uint8_t lun, char* drive, uint32_t length) {
@@ -415,7 +476,9 @@ uint32_t QDGetLunDrive(uint32_t dev, uint8_t lun, char* drive, uint32_t length) 
         [&](ReaderModel& model, OpenHandle&) -> uint32_t {
             return CopyText(platform::StrPrintf("simreader%zu-lun%u", model.Index(), lun), drive, length);
         },
-        [&] { return ArgList{HexArg(lun), BufferArg(drive, length), HexArg(length)}; });
+        [&] {
+            return ArgList{HexArg(lun), BufferArg(drive, length), HexArg(length)};
+        });
 }
 
 uint32_t QDDmGetPID(uint32_t dev, uint32_t* productId) {
@@ -445,39 +508,49 @@ uint32_t QDDmWriteFlashWithRetry(uint32_t dev, const uint8_t* packet, uint32_t l
     return sim::OnHandle(
         "QDDmWriteFlashWithRetry", dev,
         [&](ReaderModel& model, OpenHandle& handle) { return DmWrite(model, handle, packet, length); },
-        [&] { return ArgList{BufferArg(packet, length), HexArg(length)}; });
+        [&] {
+            return ArgList{BufferArg(packet, length), HexArg(length)};
+        });
 }
 
 uint32_t QDDmVerifyFlashWithRetry(uint32_t dev, const uint8_t* packet, uint32_t length) {
     return sim::OnHandle(
         "QDDmVerifyFlashWithRetry", dev,
         [&](ReaderModel& model, OpenHandle& handle) { return DmVerify(model, handle, packet, length); },
-        [&] { return ArgList{BufferArg(packet, length), HexArg(length)}; });
+        [&] {
+            return ArgList{BufferArg(packet, length), HexArg(length)};
+        });
 }
 
 uint32_t QDDmWriteFlash(uint32_t dev, const uint8_t* packet, uint32_t length) {
     return sim::OnHandle(
         "QDDmWriteFlash", dev,
         [&](ReaderModel& model, OpenHandle& handle) { return DmWrite(model, handle, packet, length); },
-        [&] { return ArgList{BufferArg(packet, length), HexArg(length)}; });
+        [&] {
+            return ArgList{BufferArg(packet, length), HexArg(length)};
+        });
 }
 
 uint32_t QDDmVerifyFlash(uint32_t dev, const uint8_t* packet, uint32_t length) {
     return sim::OnHandle(
         "QDDmVerifyFlash", dev,
         [&](ReaderModel& model, OpenHandle& handle) { return DmVerify(model, handle, packet, length); },
-        [&] { return ArgList{BufferArg(packet, length), HexArg(length)}; });
+        [&] {
+            return ArgList{BufferArg(packet, length), HexArg(length)};
+        });
 }
 
 uint32_t QDDmResetFlash(uint32_t dev) {
     return sim::OnHandle(
-        "QDDmResetFlash", dev, [](ReaderModel& model, OpenHandle&) { return ResetCommand(model, "QDDmResetFlash"); },
+        "QDDmResetFlash", dev,
+        [](ReaderModel& model, OpenHandle&) { return ResetCommand(model, "QDDmResetFlash"); },
         [] { return ArgList{}; });
 }
 
 uint32_t QDDmResetRom(uint32_t dev) {
     return sim::OnHandle(
-        "QDDmResetRom", dev, [](ReaderModel& model, OpenHandle&) { return ResetCommand(model, "QDDmResetRom"); },
+        "QDDmResetRom", dev,
+        [](ReaderModel& model, OpenHandle&) { return ResetCommand(model, "QDDmResetRom"); },
         [] { return ArgList{}; });
 }
 
@@ -509,7 +582,9 @@ uint32_t GetOneUsbCRInfo(uint32_t index, uint8_t* status, uint32_t length) {
             std::memcpy(status, Snapshot()[index].data(), kStatusSize);
             return 1;
         },
-        [&] { return ArgList{HexArg(index), BufferArg(status, length), HexArg(length)}; });
+        [&] {
+            return ArgList{HexArg(index), BufferArg(status, length), HexArg(length)};
+        });
 }
 
 uint32_t ReleaseCRInfos(void) {
@@ -539,7 +614,8 @@ uint32_t QDReadRom(uint32_t dev, uint32_t address, uint32_t length, uint8_t* buf
             return 1;
         },
         [&] {
-            return ArgList{HexArg(address), HexArg(length), BufferArg(buffer, bufferLength), HexArg(bufferLength)};
+            return ArgList{HexArg(address), HexArg(length), BufferArg(buffer, bufferLength),
+                           HexArg(bufferLength)};
         });
 }
 
@@ -553,7 +629,9 @@ uint32_t QDGetLocation(uint32_t dev, uint32_t* valueA, uint32_t* valueB) {
             *valueB = model.Settings().locationB;
             return 1;
         },
-        [&] { return ArgList{ValueArg(valueA), ValueArg(valueB)}; });
+        [&] {
+            return ArgList{ValueArg(valueA), ValueArg(valueB)};
+        });
 }
 
 uint32_t Qd_GetReaderInst(uint32_t dev, uint32_t* instance) {
@@ -575,7 +653,8 @@ uint32_t QDSleInit(uint32_t dev) {
 
 uint32_t QDSleUninit(uint32_t dev) {
     return sim::OnHandle(
-        "QDSleUninit", dev, [](ReaderModel&, OpenHandle&) -> uint32_t { return 1; }, [] { return ArgList{}; });
+        "QDSleUninit", dev, [](ReaderModel&, OpenHandle&) -> uint32_t { return 1; },
+        [] { return ArgList{}; });
 }
 
 uint32_t QDSleGetCardType(uint32_t dev, uint32_t* cardType) {
@@ -590,12 +669,14 @@ uint32_t QDSleGetCardType(uint32_t dev, uint32_t* cardType) {
         [&] { return ArgList{ValueArg(cardType)}; });
 }
 
-uint32_t QDSle4442Read(uint32_t dev, uint32_t address, uint32_t length, uint8_t* buffer, uint32_t bufferLength) {
+uint32_t QDSle4442Read(uint32_t dev, uint32_t address, uint32_t length, uint8_t* buffer,
+                       uint32_t bufferLength) {
     return NoCard("QDSle4442Read", dev,
                   {HexArg(address), HexArg(length), BufferArg(buffer, bufferLength), HexArg(bufferLength)});
 }
 
-uint32_t QDSle4442Write(uint32_t dev, uint32_t address, uint32_t length, const uint8_t* data, uint32_t dataLength) {
+uint32_t QDSle4442Write(uint32_t dev, uint32_t address, uint32_t length, const uint8_t* data,
+                        uint32_t dataLength) {
     return NoCard("QDSle4442Write", dev,
                   {HexArg(address), HexArg(length), BufferArg(data, dataLength), HexArg(dataLength)});
 }
@@ -608,12 +689,14 @@ uint32_t QDSle4442ChangePSC(uint32_t dev, const uint8_t* psc, uint32_t length) {
     return NoCard("QDSle4442ChangePSC", dev, {BufferArg(psc, length), HexArg(length)});
 }
 
-uint32_t QDSle4428Read(uint32_t dev, uint32_t address, uint32_t length, uint8_t* buffer, uint32_t bufferLength) {
+uint32_t QDSle4428Read(uint32_t dev, uint32_t address, uint32_t length, uint8_t* buffer,
+                       uint32_t bufferLength) {
     return NoCard("QDSle4428Read", dev,
                   {HexArg(address), HexArg(length), BufferArg(buffer, bufferLength), HexArg(bufferLength)});
 }
 
-uint32_t QDSle4428Write(uint32_t dev, uint32_t address, uint32_t length, const uint8_t* data, uint32_t dataLength) {
+uint32_t QDSle4428Write(uint32_t dev, uint32_t address, uint32_t length, const uint8_t* data,
+                        uint32_t dataLength) {
     return NoCard("QDSle4428Write", dev,
                   {HexArg(address), HexArg(length), BufferArg(data, dataLength), HexArg(dataLength)});
 }
@@ -641,17 +724,21 @@ uint32_t QDGetPath(uint32_t dev, char* path, uint32_t length) {
     return sim::OnHandle(
         "QDGetPath", dev,
         [&](ReaderModel& model, OpenHandle& handle) -> uint32_t {
-            return CopyText(platform::StrPrintf("simreader:%zu:%s", model.Index(), NodeName(handle.node)), path,
-                            length);
+            return CopyText(platform::StrPrintf("simreader:%zu:%s", model.Index(), NodeName(handle.node)),
+                            path, length);
         },
-        [&] { return ArgList{BufferArg(path, length), HexArg(length)}; });
+        [&] {
+            return ArgList{BufferArg(path, length), HexArg(length)};
+        });
 }
 
-uint32_t QDPhyRead(uint32_t dev, uint32_t port, uint32_t reg, uint32_t count, uint16_t* values, uint32_t size) {
+uint32_t QDPhyRead(uint32_t dev, uint32_t port, uint32_t reg, uint32_t count, uint16_t* values,
+                   uint32_t size) {
     return sim::OnHandle(
         "QDPhyRead", dev,
         [&](ReaderModel& model, OpenHandle&) -> uint32_t {
-            if (!values || count == 0 || uint64_t{count} * 2 > size || port > 0xFFFF || uint64_t{reg} + count > 0x10000)
+            if (!values || count == 0 || uint64_t{count} * 2 > size || port > 0xFFFF ||
+                uint64_t{reg} + count > 0x10000)
                 return 0;
             for (uint32_t i = 0; i < count; ++i) {
                 auto it = model.Settings().phy.find(port << 16 | (reg + i));
@@ -660,7 +747,9 @@ uint32_t QDPhyRead(uint32_t dev, uint32_t port, uint32_t reg, uint32_t count, ui
             model.Faults().ApplyToRead(reinterpret_cast<uint8_t*>(values), count * 2);
             return 1;
         },
-        [&] { return ArgList{HexArg(port), HexArg(reg), HexArg(count), ValueArg(values), HexArg(size)}; });
+        [&] {
+            return ArgList{HexArg(port), HexArg(reg), HexArg(count), ValueArg(values), HexArg(size)};
+        });
 }
 
 uint32_t QDPhyWrite(uint32_t dev, uint32_t port, uint32_t reg, uint32_t count, const uint16_t* values,
@@ -668,7 +757,8 @@ uint32_t QDPhyWrite(uint32_t dev, uint32_t port, uint32_t reg, uint32_t count, c
     return sim::OnHandle(
         "QDPhyWrite", dev,
         [&](ReaderModel& model, OpenHandle&) -> uint32_t {
-            if (!values || count == 0 || uint64_t{count} * 2 > size || port > 0xFFFF || uint64_t{reg} + count > 0x10000)
+            if (!values || count == 0 || uint64_t{count} * 2 > size || port > 0xFFFF ||
+                uint64_t{reg} + count > 0x10000)
                 return 0;
             if (model.Faults().DropsWrite())
                 return 1;
@@ -677,7 +767,9 @@ uint32_t QDPhyWrite(uint32_t dev, uint32_t port, uint32_t reg, uint32_t count, c
             model.Changed();
             return 1;
         },
-        [&] { return ArgList{HexArg(port), HexArg(reg), HexArg(count), ValueArg(values), HexArg(size)}; });
+        [&] {
+            return ArgList{HexArg(port), HexArg(reg), HexArg(count), ValueArg(values), HexArg(size)};
+        });
 }
 
 uint32_t QdSimGetParentInst(uint32_t instance, uint32_t* parent) {

@@ -177,7 +177,8 @@ const FaultKind* FindFaultKind(std::string_view name) {
 void SetFault(Reader& reader, const Fault& fault) {
     ClearFaults(reader, fault.kind);
     auto same = [&](const Fault& f) { return f.kind == fault.kind && f.entry == fault.entry; };
-    reader.faults.erase(std::remove_if(reader.faults.begin(), reader.faults.end(), same), reader.faults.end());
+    reader.faults.erase(std::remove_if(reader.faults.begin(), reader.faults.end(), same),
+                        reader.faults.end());
     reader.faults.push_back(fault);
 }
 
@@ -191,7 +192,8 @@ void ClearFaults(Reader& reader, std::string_view kind) {
     if (!row || !row->IsSwitch())
         return;
     auto match = [&](const Fault& f) { return f.kind == kind; };
-    reader.faults.erase(std::remove_if(reader.faults.begin(), reader.faults.end(), match), reader.faults.end());
+    reader.faults.erase(std::remove_if(reader.faults.begin(), reader.faults.end(), match),
+                        reader.faults.end());
 }
 
 template <typename Hook> bool ReaderFaults::Any(Hook hook) {
@@ -228,7 +230,8 @@ bool ReaderFaults::DropsWrite() {
 }
 
 void ReaderFaults::ApplyToRead(uint8_t* data, size_t length) {
-    if (Any([&](const FaultKind& kind, Fault& fault) { return kind.FlipsRead(fault, m_entry); }) && length > 0)
+    if (Any([&](const FaultKind& kind, Fault& fault) { return kind.FlipsRead(fault, m_entry); }) &&
+        length > 0)
         data[length / 2] ^= 0x01;
 }
 

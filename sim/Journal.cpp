@@ -9,17 +9,25 @@
 
 namespace sim {
 
-std::string HexArg(uint32_t value) { return platform::StrPrintf("0x%X", value); }
+std::string HexArg(uint32_t value) {
+    return platform::StrPrintf("0x%X", value);
+}
 
 std::string BufferArg(const void* buffer, uint32_t length) {
     return buffer ? platform::StrPrintf("buf[%u]", length) : std::string("null");
 }
 
-std::string ValueArg(const uint32_t* value) { return value ? "&" + HexArg(*value) : std::string("null"); }
+std::string ValueArg(const uint32_t* value) {
+    return value ? "&" + HexArg(*value) : std::string("null");
+}
 
-std::string ValueArg(const uint16_t* value) { return value ? "&" + HexArg(*value) : std::string("null"); }
+std::string ValueArg(const uint16_t* value) {
+    return value ? "&" + HexArg(*value) : std::string("null");
+}
 
-std::string TextArg(const std::string& text) { return "\"" + text + "\""; }
+std::string TextArg(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 std::string JournalLine(int reader, const char* name, const std::vector<std::string>& args,
                         const std::string& result) {

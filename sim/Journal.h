@@ -16,7 +16,8 @@ std::string TextArg(const std::string& text);
 
 // One journal line: "[N] NAME(arg, arg) -> 0x1", without "[N] " when the call reached no reader
 // (reader < 0).
-std::string JournalLine(int reader, const char* name, const std::vector<std::string>& args, const std::string& result);
+std::string JournalLine(int reader, const char* name, const std::vector<std::string>& args,
+                        const std::string& result);
 
 // Appends one line to the journal file of the state folder.
 bool AppendJournal(const std::string& folder, const std::string& line);

@@ -106,11 +106,14 @@ bool MemoryChip::Program(uint32_t offset, const uint8_t* data, uint32_t length, 
     if (!Read(offset, merged.data(), length))
         return false;
     for (uint32_t i = 0; i < length; ++i)
-        merged[i] = setsBits ? static_cast<uint8_t>(merged[i] | data[i]) : static_cast<uint8_t>(merged[i] & data[i]);
+        merged[i] =
+            setsBits ? static_cast<uint8_t>(merged[i] | data[i]) : static_cast<uint8_t>(merged[i] & data[i]);
     return Overwrite(offset, merged.data(), length);
 }
 
-bool EepromChip::Write(uint32_t offset, const uint8_t* data, uint32_t length) { return Overwrite(offset, data, length); }
+bool EepromChip::Write(uint32_t offset, const uint8_t* data, uint32_t length) {
+    return Overwrite(offset, data, length);
+}
 
 bool EfuseChip::Write(uint32_t offset, const uint8_t* data, uint32_t length) {
     return Program(offset, data, length, Blank() == 0x00);
@@ -120,7 +123,8 @@ bool FlashChip::Write(uint32_t offset, const uint8_t* data, uint32_t length) {
     return Program(offset, data, length, false);
 }
 
-std::unique_ptr<MemoryChip> OpenChip(const std::string& folder, size_t index, const Reader& reader, Memory memory) {
+std::unique_ptr<MemoryChip> OpenChip(const std::string& folder, size_t index, const Reader& reader,
+                                     Memory memory) {
     std::string path = MemoryPath(folder, index, memory);
     uint32_t size = reader.MemorySize(memory);
     uint8_t blank = BlankByte(reader, memory);

@@ -64,7 +64,8 @@ public:
 };
 
 // The chip object of one memory of a reader of the state in `folder` (size 0 when it lacks it).
-std::unique_ptr<MemoryChip> OpenChip(const std::string& folder, size_t index, const Reader& reader, Memory memory);
+std::unique_ptr<MemoryChip> OpenChip(const std::string& folder, size_t index, const Reader& reader,
+                                     Memory memory);
 
 // Replaces a memory file with the content.
 bool CreateMemoryFile(const std::string& path, const std::vector<uint8_t>& content, std::string& error);

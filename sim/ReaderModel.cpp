@@ -51,9 +51,10 @@ void ReaderModel::WriteRegister(uint16_t address, uint8_t value) {
         m_reader.registers[address] = value;
         return;
     }
-    // The EFUSE command register runs its command at once; under the busy fault it never finishes.
+    // The EFUSE command register runs its command at once; under the busy fault it runs none and
+    // reads back busy.
     if (m_faults.Busy()) {
-        m_reader.registers[address] = value;
+        m_reader.registers[address] = value & 0x7F;
         return;
     }
     std::unique_ptr<MemoryChip> efuse = Chip(Memory::Efuse);

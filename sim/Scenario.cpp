@@ -23,7 +23,9 @@ public:
 
 const char* const kMainSection = "Simulator";
 
-std::string Hex(uint32_t value) { return platform::StrPrintf("0x%X", value); }
+std::string Hex(uint32_t value) {
+    return platform::StrPrintf("0x%X", value);
+}
 
 std::vector<std::string> Words(const std::string& text) {
     std::vector<std::string> words;
@@ -34,8 +36,12 @@ std::vector<std::string> Words(const std::string& text) {
     return words;
 }
 
-std::string ReaderSection(size_t index) { return platform::StrPrintf("Reader %zu", index); }
-std::string HubSection(uint32_t number) { return platform::StrPrintf("Hub %u", number); }
+std::string ReaderSection(size_t index) {
+    return platform::StrPrintf("Reader %zu", index);
+}
+std::string HubSection(uint32_t number) {
+    return platform::StrPrintf("Hub %u", number);
+}
 
 // Reads the settings of one reader section; false with a reason on a malformed value.
 bool LoadReader(const CIniFile& ini, const std::string& section, Reader& reader, std::string& error) {
@@ -43,7 +49,9 @@ bool LoadReader(const CIniFile& ini, const std::string& section, Reader& reader,
         error = "[" + section + "] " + what;
         return false;
     };
-    auto number = [&](const char* key, uint32_t def) { return ini.GetNumber(section, key, static_cast<int32_t>(def)); };
+    auto number = [&](const char* key, uint32_t def) {
+        return ini.GetNumber(section, key, static_cast<int32_t>(def));
+    };
 
     reader.preset = ini.GetString(section, "Preset", "");
     std::string bus = ini.GetString(section, "Bus", "usb");
@@ -133,7 +141,8 @@ void StoreReader(CIniFile& ini, const std::string& section, const Reader& reader
     set("Registers", registers);
     std::string phy;
     for (const auto& [key, value] : reader.phy)
-        phy += platform::StrPrintf("%s%04X:%04X:%04X", phy.empty() ? "" : " ", key >> 16, key & 0xFFFF, value);
+        phy +=
+            platform::StrPrintf("%s%04X:%04X:%04X", phy.empty() ? "" : " ", key >> 16, key & 0xFFFF, value);
     set("Phy", phy);
     std::string refused;
     for (const std::string& name : reader.refusedResets)
@@ -146,8 +155,9 @@ void StoreReader(CIniFile& ini, const std::string& section, const Reader& reader
     for (size_t i = 0; i < reader.faults.size(); ++i) {
         const Fault& fault = reader.faults[i];
         set(platform::StrPrintf("Fault%zu", i).c_str(),
-            platform::StrPrintf("%s %s %u %u %u", fault.kind.c_str(), fault.entry.empty() ? "-" : fault.entry.c_str(),
-                                fault.count, fault.after, fault.calls));
+            platform::StrPrintf("%s %s %u %u %u", fault.kind.c_str(),
+                                fault.entry.empty() ? "-" : fault.entry.c_str(), fault.count, fault.after,
+                                fault.calls));
     }
 }
 
@@ -166,7 +176,9 @@ bool WriteAll(int fd, const std::string& text) {
 
 } // namespace
 
-const char* BusName(Bus bus) { return bus == Bus::Pcie ? "pcie" : "usb"; }
+const char* BusName(Bus bus) {
+    return bus == Bus::Pcie ? "pcie" : "usb";
+}
 
 const char* MemoryName(Memory memory) {
     switch (memory) {
@@ -205,7 +217,8 @@ bool LoadScenario(const std::string& path, Scenario& scenario, std::string& erro
     loaded.changeCount = ini.GetNumber(kMainSection, "Changes", 0);
     uint32_t first = loaded.changeCount > kKeptEvents ? loaded.changeCount - kKeptEvents : 0;
     for (uint32_t seq = first; seq < loaded.changeCount; ++seq) {
-        std::vector<std::string> words = Words(ini.GetString(kMainSection, platform::StrPrintf("Event%u", seq), ""));
+        std::vector<std::string> words =
+            Words(ini.GetString(kMainSection, platform::StrPrintf("Event%u", seq), ""));
         if (words.size() != 2)
             continue;
         auto device = ParseNumber(words[1]);

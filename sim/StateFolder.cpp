@@ -19,9 +19,15 @@ std::string StateFolder(const std::string& programFolder) {
     return folder;
 }
 
-std::string ScenarioPath(const std::string& folder) { return folder + "scenario.ini"; }
-std::string JournalPath(const std::string& folder) { return folder + "journal.log"; }
-std::string LockPath(const std::string& folder) { return folder + ".lock"; }
+std::string ScenarioPath(const std::string& folder) {
+    return folder + "scenario.ini";
+}
+std::string JournalPath(const std::string& folder) {
+    return folder + "journal.log";
+}
+std::string LockPath(const std::string& folder) {
+    return folder + ".lock";
+}
 
 StateLock::StateLock(const std::string& folder) {
     if (!platform::IsDirectory(folder) && !platform::CreateDirectories(folder)) {

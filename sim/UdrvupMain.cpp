@@ -51,9 +51,10 @@ int main(int argc, char** argv) {
     }
     uint32_t back = state.BringBackAll();
     if (state.Data().journal)
-        sim::AppendJournal(state.Folder(), sim::JournalLine(-1, "udrvup",
-                                                            {"update", sim::TextArg(inf), sim::TextArg(hardwareId)},
-                                                            sim::HexArg(back)));
+        sim::AppendJournal(state.Folder(),
+                           sim::JournalLine(-1, "udrvup",
+                                            {"update", sim::TextArg(inf), sim::TextArg(hardwareId)},
+                                            sim::HexArg(back)));
     if (!state.Commit()) {
         std::fprintf(stderr, "udrvup: %s\n", state.Error().c_str());
         return 1;
