@@ -29,6 +29,9 @@ std::optional<size_t> CEestrFormat::AreaLength(const uint8_t* image, size_t size
         length = 0;
     if (start > size || static_cast<size_t>(length) > size - start)
         return std::nullopt;
+    // An area that holds its own length pointer would change its length when written.
+    if (configAddr >= start && configAddr < start + length)
+        return std::nullopt;
     return static_cast<size_t>(length);
 }
 

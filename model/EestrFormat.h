@@ -20,7 +20,8 @@ public:
     static constexpr size_t kMaxLunStringChars = 29;
 
     // Area length: image[configAddr] + preOffset - start - 28, taken as 0 when negative or above 128.
-    // None when the pointer byte or the area does not lie wholly inside the image.
+    // None when the pointer byte or the area does not lie wholly inside the image, or when the area
+    // covers the pointer byte.
     static std::optional<size_t> AreaLength(const uint8_t* image, size_t size, uint8_t start,
                                             uint8_t configAddr, uint8_t preOffset);
 

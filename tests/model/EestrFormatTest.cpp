@@ -155,6 +155,18 @@ TEST(EestrFormat, AreaBeyondTheImageIsNeitherReadNorWritten) {
     EXPECT_FALSE(CEestrFormat::AreaLength(image.data(), image.size(), kStart, 40, 0).has_value());
 }
 
+TEST(EestrFormat, AreaCoveringItsOwnPointerIsRefused) {
+    // Pointer byte 24 inside an area from byte 9: writing the area would change its own length.
+    std::vector<uint8_t> image(128, 0);
+    image[24] = 80;
+    const std::vector<uint8_t> before = image;
+    CEestrFormat strings;
+    strings.m_UsbStrings = {"m", "p", "s"};
+    EXPECT_FALSE(strings.Encode(image.data(), image.size(), kStart, 24, 0));
+    EXPECT_EQ(image, before);
+    EXPECT_FALSE(CEestrFormat::AreaLength(image.data(), image.size(), kStart, 24, 0).has_value());
+}
+
 TEST(EestrFormat, AreaLengthOutsideZeroTo128CountsAsEmpty) {
     std::vector<uint8_t> image(256, 0);
     image[kConfigAddr] = 10; // 10 - 9 - 28 < 0
