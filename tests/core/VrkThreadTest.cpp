@@ -13,9 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <future>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -179,10 +179,7 @@ public:
 private:
     uint32_t Call(const std::string& what) {
         m_journal.Add(what);
-        for (const std::string& name : failing)
-            if (name == what)
-                return 0;
-        return 1;
+        return std::find(failing.begin(), failing.end(), what) == failing.end() ? 1 : 0;
     }
     Journal& m_journal;
 };
@@ -192,11 +189,12 @@ constexpr const char* kEepromIni = "[Quillix Config]\nProject Type=Eeprom\nBus T
 // The default image that kEepromIni names, as the worker's initialisation loads it.
 std::vector<uint8_t> DefaultImage() {
     std::vector<uint8_t> image;
-    for (const DefaultImageInfo& info : CIcTypeIni::DefaultImages())
+    for (const DefaultImageInfo& info : CIcTypeIni::DefaultImages()) {
         if (std::string(info.pszName) == "EEU_7464") {
             std::span<const uint8_t> bytes = FindDefaultImage(info.wId);
             image.assign(bytes.begin(), bytes.end());
         }
+    }
     return image;
 }
 
@@ -327,6 +325,7 @@ TEST_F(VrkThreadTest, LibraryWithoutItsEntriesIsFatal) {
 }
 
 TEST_F(VrkThreadTest, InitialisationLoadsTheDefaultImageBeforeAnnouncingTheLibrary) {
+    ASSERT_EQ(DefaultImage().size(), 128u);
     UseRecordingDevice();
     // The dialog looks at the upload image as soon as the library is announced.
     class ImageProbe : public IResultDialog {
