@@ -9,6 +9,9 @@ CVrkLibExternalUse::~CVrkLibExternalUse() {
 uint32_t CVrkLibExternalUse::LoadLib() {
     UnloadLib();
     m_hLib = platform::LoadLibraryFile(GetProgramFolder() + kLibraryFileName);
+    m_deviceTree = LibraryDeviceTree::Bind(m_hLib);
+    if (m_deviceTree)
+        platform::SetDeviceTree(m_deviceTree.get());
     return m_hLib ? 1 : 0;
 }
 
@@ -28,6 +31,9 @@ uint32_t CVrkLibExternalUse::LoadFun() {
 }
 
 uint32_t CVrkLibExternalUse::UnloadLib() {
+    if (m_deviceTree && platform::DeviceTree() == m_deviceTree.get())
+        platform::SetDeviceTree(nullptr);
+    m_deviceTree.reset();
     bool released = platform::FreeLibraryFile(m_hLib);
     m_hLib = nullptr;
     m_hDev = 0;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "device/LibraryDeviceTree.h"
 #include "device/QdCRLibApi.h"
 #include "device/VrkEntries.h"
 #include "platform/DynamicLibrary.h"
 
 #include <cstdint>
+#include <memory>
 
 // The binding of the reader-access library: the module, the open device and one slot per export.
 class CVrkLibExternalUse {
@@ -38,4 +40,6 @@ protected:
 
 private:
     bool m_bBound = false;
+    // The library's own device tree while it is loaded, installed as the platform's device tree.
+    std::unique_ptr<LibraryDeviceTree> m_deviceTree;
 };

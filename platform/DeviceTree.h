@@ -21,6 +21,9 @@ public:
     virtual bool GetParent(uint32_t instance, uint32_t& parent) = 0;
     virtual std::vector<UsbHub> EnumerateHubs() = 0;
     virtual uint32_t ChangeCount() = 0;
+    // Event `sequence` (below ChangeCount): whether a device arrived or left, and its instance. False
+    // when the event is no longer kept.
+    virtual bool GetDeviceEvent(uint32_t sequence, bool& arrived, uint32_t& instance) = 0;
 };
 
 // The device tree in use; nullptr when no back end provides one (every query then fails).
