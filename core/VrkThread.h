@@ -23,7 +23,7 @@ public:
     CVrkThread(const CVrkThread&) = delete;
     CVrkThread& operator=(const CVrkThread&) = delete;
 
-    // Starts the thread; false when the system refuses a new thread.
+    // Starts the thread (once per object); false when the system refuses a new thread.
     bool CreateThread();
 
     // Queues a request (an id of core/MessageIds.h). False once the stop request has been posted: a
