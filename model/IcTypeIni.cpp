@@ -102,6 +102,7 @@ void CIcTypeIni::ListIniFiles() {
 
 bool CIcTypeIni::LoadIcIni() {
     Clear();
+    m_byLastWritePos = 0;
     m_strIcName.clear();
 
     if (m_IniFileNames.empty()) {

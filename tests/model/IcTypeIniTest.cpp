@@ -241,6 +241,7 @@ TEST_F(IcTypeIniTest, SwitchingFilesReplacesContentButKeepsKindAndBus) {
     ASSERT_EQ(g_ProjectType, EFUSE);
     ASSERT_FALSE(ini.UsesBuiltInLayout());
     ASSERT_FALSE(ini.UsesBuiltInLunLayout());
+    ini.m_byLastWritePos = 0x42;
 
     ini.m_strIniName = "b.ini";
     ASSERT_TRUE(ini.LoadIcIni());
@@ -254,6 +255,7 @@ TEST_F(IcTypeIniTest, SwitchingFilesReplacesContentButKeepsKindAndBus) {
     EXPECT_TRUE(ini.UsesBuiltInLayout());
     EXPECT_TRUE(ini.UsesBuiltInLunLayout());
     EXPECT_EQ(ini.GetString("Vendor Info M1", "VID Addr", "gone"), "gone");
+    EXPECT_EQ(ini.m_byLastWritePos, 0) << "the editor's last written position belongs to the old file";
 }
 
 // A file that stops loading at a bad line keeps what came before it.
