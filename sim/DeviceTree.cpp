@@ -36,9 +36,12 @@ std::optional<Node> OpenedNode(const Reader& reader, OpenKind kind) {
     return std::nullopt;
 }
 
+Node PrimaryNode(const Reader& reader) {
+    return reader.storageClass || reader.bus == Bus::Pcie ? Node::Storage : Node::Disk;
+}
+
 uint32_t ReaderInstance(const Reader& reader) {
-    bool hasStorage = reader.storageClass || reader.bus == Bus::Pcie;
-    return NodeInstance(reader, hasStorage ? Node::Storage : Node::Disk);
+    return NodeInstance(reader, PrimaryNode(reader));
 }
 
 uint32_t HubInstance(uint32_t hubNumber) {

@@ -18,7 +18,9 @@ enum class OpenKind { UsbStor, UsbDisk, UsbCdrom, PcieStor, PcieDisk };
 uint32_t NodeInstance(const Reader& reader, Node node);
 // The node an open of that kind reaches on the reader, or nullopt when it never shows there.
 std::optional<Node> OpenedNode(const Reader& reader, OpenKind kind);
-// The reader's own instance: the node the station and Qd_GetReaderInst name it by.
+// The reader's own node: its storage interface (storage-class and PCIe readers) or its disk. The
+// station and Qd_GetReaderInst name a reader by this node's instance.
+Node PrimaryNode(const Reader& reader);
 uint32_t ReaderInstance(const Reader& reader);
 
 uint32_t HubInstance(uint32_t hubNumber);

@@ -38,7 +38,8 @@ std::vector<SimState::NodeRef> SimState::OpenCandidates(OpenKind kind) {
         if (!node || !reader.attached)
             continue;
         if (reader.away) {
-            if (reader.gone)
+            // Only opens of the reader's own interface count as attempts to reach it.
+            if (reader.gone || *node != PrimaryNode(reader))
                 continue;
             Touch();
             if (reader.awayOpens > 0) {

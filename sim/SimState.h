@@ -31,8 +31,9 @@ public:
     void Touch() { m_modified = true; }
     bool Commit();
 
-    // The reader nodes an open of that kind sees now, in reader order. Readers away after a reset
-    // count this open attempt and come back when they have refused enough of them.
+    // The reader nodes an open of that kind sees now, in reader order. A reader away after a reset
+    // counts an open of its own interface (PrimaryNode) as an attempt to reach it and comes back
+    // when it has refused enough of them.
     struct NodeRef {
         size_t reader;
         Node node;
