@@ -71,9 +71,9 @@ public:
     }
 
 private:
-    SimState& State() {
+    SimState& State(SimState::Open open = SimState::Open::Load) {
         if (!m_state) {
-            m_state = std::make_unique<SimState>(m_folder);
+            m_state = std::make_unique<SimState>(m_folder, open);
             if (!m_state->Ready())
                 throw Failure{m_state->Error()};
         }
@@ -110,7 +110,7 @@ private:
             throw BadInput{"unknown preset " + args[0]};
         }
         std::string error;
-        if (!State().ReplaceReaders(std::move(readers), error))
+        if (!State(SimState::Open::Replace).ReplaceReaders(std::move(readers), error))
             throw Failure{error};
         Commit();
     }

@@ -7,12 +7,18 @@
 
 namespace sim {
 
-SimState::SimState(std::string folder) : m_folder(std::move(folder)), m_lock(m_folder) {
+SimState::SimState(std::string folder, Open open) : m_folder(std::move(folder)), m_lock(m_folder) {
     if (!m_lock.Locked()) {
         m_error = m_lock.Error();
         return;
     }
-    if (!platform::FileExists(ScenarioPath(m_folder))) {
+    if (open == Open::Replace) {
+        // Keep the event count growing for the watchers, when the old scenario still tells it.
+        Scenario old;
+        std::string ignored;
+        if (LoadScenario(ScenarioPath(m_folder), old, ignored))
+            m_scenario = std::move(old);
+    } else if (!platform::FileExists(ScenarioPath(m_folder))) {
         if (!ReplaceReaders({MakeReader(*FindPreset(kDefaultPreset), 0)}, m_error) || !Commit())
             return;
     } else if (!LoadScenario(ScenarioPath(m_folder), m_scenario, m_error)) {

@@ -16,7 +16,10 @@ namespace sim {
 // scenario starts with the default preset. Library entries, quillix-sim and udrvup all go through it.
 class SimState {
 public:
-    explicit SimState(std::string folder);
+    // Load: use the state as stored. Replace: lock only, for a caller that replaces every reader, so
+    // that even an unreadable scenario can be started afresh.
+    enum class Open { Load, Replace };
+    explicit SimState(std::string folder, Open open = Open::Load);
 
     bool Ready() const { return m_ready; }
     const std::string& Error() const { return m_error; }

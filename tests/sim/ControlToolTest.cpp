@@ -282,6 +282,18 @@ TEST_F(ControlToolTest, UnreadableStateIsAFailure) {
     EXPECT_THAT(result.err, HasSubstr("quillix-sim: "));
 }
 
+TEST_F(ControlToolTest, InitStartsAfreshFromAnUnreadableScenario) {
+    SimOk({"show"});
+    std::ofstream(StateFolder() + "scenario.ini", std::ios::trunc) << "[Reader 0]\nStatus=zz\n";
+    ProcessResult shown = Sim({"show"});
+    EXPECT_EQ(shown.status, 1);
+    EXPECT_THAT(shown.err, HasSubstr("Status"));
+    uint32_t index = 0;
+    EXPECT_EQ(Lib().QDOpenVrkUsbStor(&index), 0u);
+    SimOk({"init", "efuse-usb"});
+    EXPECT_THAT(ShowLines(), ElementsAre(HasSubstr("0 efuse-usb usb attached")));
+}
+
 // Side-by-side processes: every add lands, each under its own index.
 TEST_F(ControlToolTest, ConcurrentProcessesDoNotLoseChanges) {
     SimOk({"init", "none"});
