@@ -6,6 +6,8 @@
 
 namespace sim {
 
+struct Reader;
+
 // Exit statuses of quillix-sim.
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;  // the state could not be read or written
@@ -17,7 +19,6 @@ int RunControlTool(const std::vector<std::string>& args, const std::string& prog
                    std::ostream& err);
 
 // One `show` line of a reader.
-struct Reader;
 std::string ShowLine(size_t index, const Reader& reader);
 
 } // namespace sim

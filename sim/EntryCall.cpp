@@ -34,13 +34,9 @@ HandleTable& Table() {
     return table;
 }
 
-std::string ResultText(uint32_t result) {
-    return HexArg(result);
-}
-
 void Journal(SimState& state, int reader, const char* name, const ArgList& args, uint32_t result) {
     if (state.Data().journal)
-        AppendJournal(state.Folder(), JournalLine(reader, name, args, ResultText(result)));
+        AppendJournal(state.Folder(), JournalLine(reader, name, args, HexArg(result)));
 }
 
 // The live handle record of `dev` in this state, or null.

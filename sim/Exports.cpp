@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 
 using sim::ArgList;
 using sim::BufferArg;

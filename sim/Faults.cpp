@@ -175,7 +175,6 @@ const FaultKind* FindFaultKind(std::string_view name) {
 }
 
 void SetFault(Reader& reader, const Fault& fault) {
-    ClearFaults(reader, fault.kind);
     auto same = [&](const Fault& f) { return f.kind == fault.kind && f.entry == fault.entry; };
     reader.faults.erase(std::remove_if(reader.faults.begin(), reader.faults.end(), same),
                         reader.faults.end());
