@@ -9,7 +9,7 @@
 namespace {
 
 // The USB vendor ID of our readers, used in the hardware identifier of the driver refresh.
-constexpr uint16_t kReaderVendorId = 0x3A7C;
+constexpr uint16_t kReaderVendorId = 0x2C7A;
 constexpr uint16_t kDriverProductId = 0x0105;
 
 // One version key as it is compared with the reader.
