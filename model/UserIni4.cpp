@@ -27,11 +27,17 @@ const char* BusWord(BusType bus) {
 }
 
 // Every backslash-r-backslash-n of the file's text becomes a line break.
-std::string ExpandLineBreaks(std::string text) {
+std::string ExpandLineBreaks(const std::string& text) {
     static const std::string kEscaped = "\\r\\n";
-    for (size_t pos = text.find(kEscaped); pos != std::string::npos; pos = text.find(kEscaped, pos + 1))
-        text.replace(pos, kEscaped.size(), "\n");
-    return text;
+    std::string expanded;
+    size_t start = 0;
+    for (size_t pos = text.find(kEscaped); pos != std::string::npos; pos = text.find(kEscaped, start)) {
+        expanded.append(text, start, pos - start);
+        expanded += '\n';
+        start = pos + kEscaped.size();
+    }
+    expanded.append(text, start, std::string::npos);
+    return expanded;
 }
 
 } // namespace
