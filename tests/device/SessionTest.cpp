@@ -175,9 +175,8 @@ TEST_F(SessionTest, ReconnectionWaitDependsOnQuickReconnectAndCode) {
 
 TEST_F(SessionTest, ReaderSlowToReturnIsWaitedFor) {
     Start("eeprom-usb");
-    // Each open attempt tries the storage and the disk entry (the reader shows as both): six refused
-    // opens make the whole first reconnection attempt fail.
-    m_sim->MustSim("set 0 reconnect-opens 6");
+    // The reader refuses three opens: the whole first reconnection attempt fails.
+    m_sim->MustSim("set 0 reconnect-opens 3");
     ASSERT_EQ(m_session.OpenDevice(), 1u);
     EXPECT_EQ(m_session.ResetDevice(kResetSw), 1u);
     // A reconnection attempt waits 1024 ms and then tries to open three times, 128 ms apart.
