@@ -1,6 +1,39 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite. Exits non-zero on any failure.
+#   ./test.sh         the normal build (build/)
+#   ./test.sh --all   also the suite under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
+#                     and the worker and result-broadcast tests under ThreadSanitizer (build-tsan/)
 set -euo pipefail
 source "$(dirname "$0")/scripts/setup.sh"
-quillix_build
-ctest --test-dir "$QUILLIX_BUILD_DIR" --output-on-failure -j "$(nproc)" --timeout 300
+
+all=0
+case "${1:-}" in
+"") ;;
+--all) all=1 ;;
+*)
+    echo "usage: $0 [--all]" >&2
+    exit 2
+    ;;
+esac
+
+run_suite() {
+    local dir=$1
+    shift
+    ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 300 "$@"
+}
+
+quillix_build "$QUILLIX_BUILD_DIR"
+run_suite "$QUILLIX_BUILD_DIR"
+
+if [ $all = 1 ]; then
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    quillix_build "$QUILLIX_ROOT/build-asan" -DQUILLIX_SANITIZE=address,undefined
+    run_suite "$QUILLIX_ROOT/build-asan"
+
+    export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+    cmake -S "$QUILLIX_ROOT" -B "$QUILLIX_ROOT/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLIX_GUI=OFF \
+        -DQUILLIX_SANITIZE=thread
+    cmake --build "$QUILLIX_ROOT/build-tsan" -j "$(nproc)" --target core_tests
+    run_suite "$QUILLIX_ROOT/build-tsan" -R '(VrkThreadTest|BroadcastFixture|ThreadFlag)\.'
+fi

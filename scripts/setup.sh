@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Shared set-up of run.sh and test.sh: install the Debian packages that are missing, then configure
-# and build. Sourced, not run; the caller sets QUILLIX_BUILD_DIR and QUILLIX_CMAKE_ARGS as it needs.
+# and build. Sourced, not run.
 set -euo pipefail
 
 QUILLIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -29,9 +29,12 @@ quillix_install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
 }
 
+# quillix_build [BUILD_DIR [CMAKE_ARGS...]]: configure and build everything (default: build/).
 quillix_build() {
+    local dir=${1:-$QUILLIX_BUILD_DIR}
+    [ $# -gt 0 ] && shift
     quillix_install_packages "${QUILLIX_PACKAGES[@]}"
-    cmake -S "$QUILLIX_ROOT" -B "$QUILLIX_BUILD_DIR" -DCMAKE_BUILD_TYPE="${QUILLIX_BUILD_TYPE:-RelWithDebInfo}" \
-        -DQUILLIX_GUI="${QUILLIX_GUI:-ON}" ${QUILLIX_CMAKE_ARGS:-}
-    cmake --build "$QUILLIX_BUILD_DIR" -j "$(nproc)"
+    cmake -S "$QUILLIX_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="${QUILLIX_BUILD_TYPE:-RelWithDebInfo}" \
+        -DQUILLIX_GUI="${QUILLIX_GUI:-ON}" "$@"
+    cmake --build "$dir" -j "$(nproc)"
 }
