@@ -1,3 +1,4 @@
+#include "app/DialogModule.h"
 #include "app/ExitStatus.h"
 #include "app/QuillixApp.h"
 #include "core/ParseArg.h"
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     CParseArg parser;
     steps.parseArg = [&parser](const std::string& commandLine) { return parser.Parse_Arg(commandLine) == 1; };
     steps.executeArg = [&parser] { parser.Excute_Arg(*g_pDevTypeInfo); };
+    steps.runDialog = RunDialogModule;
     CQuillixApp app(steps);
     ResultCode code = app.Run(CQuillixApp::CommandLineFromArgs(argc, argv));
     if (code != 0)

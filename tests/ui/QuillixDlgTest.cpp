@@ -1,0 +1,424 @@
+#include "ui/main/QuillixDlg.h"
+#include "app/Messages.h"
+#include "app/QuillixApp.h"
+#include "core/Broadcast.h"
+#include "core/MessageIds.h"
+#include "core/VrkThread.h"
+#include "device/DevTypeInfo.h"
+#include "model/ConfigIni.h"
+#include "model/IcTypeIni.h"
+#include "platform/FakeClock.h"
+#include "platform/FileSystem.h"
+#include "tests/support/SimReader.h"
+#include "tests/ui/UiTestSupport.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <sys/stat.h>
+
+using testsupport::SimReader;
+using uitest::PumpUntil;
+
+namespace {
+
+using Dlg = CQuillixDlg;
+
+std::string ReadSource(const std::string& relative) {
+    std::ifstream in(std::string(QUILLIX_SOURCE_DIR "/") + relative, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A program folder with the simulated reader (or, with an empty preset, without a reader library), one
+// IC INI file and config.ini; the process-wide objects as start-up creates them; the main dialog on top,
+// driven without a modal loop. Sleeps go to the fake clock.
+class MainDlgTest : public testing::Test {
+protected:
+    void Start(const std::string& preset, const std::string& icIniText, const std::string& config = "") {
+        uitest::EnsureApplication();
+        ReadShortVersion("1.00.0.0");
+        if (preset.empty()) {
+            m_plainFolder = std::make_unique<testsupport::TempProgramFolder>();
+        } else {
+            m_sim = std::make_unique<SimReader>(preset);
+        }
+        Folder().Write("chip.ini", icIniText);
+        Folder().Write("config.ini", "[Quillix Config]\nIni Name=chip.ini\n" + config);
+        g_pConfigIni = new CIniFile(Folder().File("config.ini"));
+        g_pConfigIni->Load();
+        g_pIcTypeIni = new CIcTypeIni();
+        g_pIcTypeIni->LoadUserSetting();
+        g_pIcTypeIni->ListIniFiles();
+        g_pIcTypeIni->LoadIcIni();
+        g_pIcTypeIni->Parse_ProjectType();
+        CreateDevTypeInfo();
+
+        m_dlg = std::make_unique<Dlg>();
+        g_pMainDlg = m_dlg.get();
+        m_dlg->Create();
+    }
+
+    // Waits for the answer of the worker's start: the library is ready (the title is set) or a box says
+    // why not.
+    void WaitUntilReady() {
+        ASSERT_TRUE(
+            PumpUntil([&] { return m_dlg->windowTitle().startsWith("Reader") || !m_boxes.shown.empty(); }));
+        uitest::PumpPending();
+    }
+
+    void TearDown() override {
+        if (m_dlg) {
+            m_dlg->reject();
+            EXPECT_TRUE(PumpUntil([&] { return m_dlg->HasEnded(); }));
+            DeleteVrkThread();
+            g_pMainDlg = nullptr;
+            m_dlg.reset();
+        }
+        DestroyDevTypeInfo();
+        delete g_pIcTypeIni;
+        g_pIcTypeIni = nullptr;
+        delete g_pConfigIni;
+        g_pConfigIni = nullptr;
+    }
+
+    testsupport::TempDir& Folder() {
+        return m_sim ? static_cast<testsupport::TempDir&>(*m_sim) : *m_plainFolder;
+    }
+
+    template <class W> W* Control(int id) {
+        W* control = FindControl<W>(m_dlg.get(), id);
+        EXPECT_NE(control, nullptr) << id;
+        return control;
+    }
+    std::string Text(int id) { return Control<QWidget>(id)->property("text").toString().toStdString(); }
+    bool Enabled(int id) { return Control<QWidget>(id)->isEnabled(); }
+    bool Visible(int id) { return Control<QWidget>(id)->isVisible(); }
+    void Click(int id) { Control<QPushButton>(id)->click(); }
+    // Waits until `count` boxes were shown and the events they caused are handled.
+    void WaitForBoxes(size_t count) {
+        ASSERT_TRUE(PumpUntil([&] { return m_boxes.shown.size() >= count; })) << m_boxes.shown.size();
+        uitest::PumpPending();
+    }
+    void WaitIdle() {
+        ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_READ) && Text(Dlg::IDC_UPDATE) == "Update"; }));
+    }
+    void Type(int id, const std::string& text) {
+        QLineEdit* edit = Control<QLineEdit>(id);
+        edit->setText(QString::fromStdString(text));
+        emit edit->textEdited(edit->text());
+    }
+    // Writes the upload image (the default image after start-up) into a file of the program folder.
+    std::string SaveUploadImage(const std::string& name) {
+        Folder().Write(name, std::string(reinterpret_cast<const char*>(g_pDevTypeInfo->GetDataUp()),
+                                         g_pDevTypeInfo->GetDataUpSize()));
+        return Folder().File(name);
+    }
+
+    platform::FakeClock m_clock;
+    uitest::RecordingMessageBoxes m_boxes;
+    uitest::ScriptedFileDialogs m_files;
+    std::unique_ptr<SimReader> m_sim;
+    std::unique_ptr<testsupport::TempProgramFolder> m_plainFolder;
+    std::unique_ptr<Dlg> m_dlg;
+};
+
+TEST_F(MainDlgTest, StartsWithTheDefaultImageOfTheChip) {
+    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    EXPECT_TRUE(m_boxes.shown.empty());
+    EXPECT_EQ(m_dlg->windowTitle().toStdString(), "ReaderEE 1.00 (Corvane USB Card Reader)");
+    EXPECT_EQ(Control<QGroupBox>(Dlg::IDC_DEVICE_GROUP)->title().toStdString(),
+              "EEPROM From Corvane Card Reader");
+    EXPECT_EQ(Control<QGroupBox>(Dlg::IDC_FILE_GROUP)->title().toStdString(), "EEPROM From Binary File");
+    ImageFields fields = g_pDevTypeInfo->UploadFields();
+    EXPECT_EQ(Text(Dlg::IDC_DEV_VID), FormatId(fields.GetVID()));
+    EXPECT_EQ(Text(Dlg::IDC_DEV_PID), FormatId(fields.GetPID()));
+    EXPECT_EQ(Text(Dlg::IDC_DEV_MANUFACTURER), fields.GetManufacturer());
+    EXPECT_FALSE(Text(Dlg::IDC_DEV_VID).empty());
+    // A valid upload image can be written back; without a download file there is nothing to download.
+    EXPECT_TRUE(Enabled(Dlg::IDC_UPDATE));
+    EXPECT_TRUE(Enabled(Dlg::IDC_READ));
+    EXPECT_TRUE(Enabled(Dlg::IDC_BROWSE));
+    EXPECT_FALSE(Enabled(Dlg::IDC_DOWNLOAD));
+    EXPECT_FALSE(Enabled(Dlg::IDC_FILE_VID));
+    uitest::SaveScreenshot(m_dlg.get(), "main-dialog-eeprom-usb-start");
+}
+
+struct LayoutCase {
+    const char* name;
+    const char* preset;
+    const char* ini;
+    const char* title;
+    bool stringRows;
+    const char* vidLabel;
+    const char* eraseText;
+    bool versions;
+};
+
+class MainDlgLayout : public MainDlgTest, public testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(MainDlgLayout, FitsTheConfiguredChip) {
+    const LayoutCase& c = GetParam();
+    Start(c.preset, ReadSource(c.ini));
+    WaitUntilReady();
+    EXPECT_EQ(m_dlg->windowTitle().toStdString(), c.title);
+    for (int id : {Dlg::IDC_DEV_MANUFACTURER, Dlg::IDC_DEV_SERIAL, Dlg::IDC_FILE_PRODUCT,
+                   Dlg::IDC_FILE_MANUFACTURER_LABEL})
+        EXPECT_EQ(Visible(id), c.stringRows) << id;
+    EXPECT_EQ(Text(Dlg::IDC_DEV_VID_LABEL), c.vidLabel);
+    EXPECT_EQ(Text(Dlg::IDC_FILE_VID_LABEL), c.vidLabel);
+    EXPECT_EQ(Text(Dlg::IDC_ERASE), c.eraseText);
+    const bool efuse = std::string(c.eraseText) == "Check";
+    EXPECT_EQ(Control<QWidget>(Dlg::IDC_ERASE)->toolTip().toStdString(),
+              efuse ? LoadMessage(IDS_TIP_EFUSE_CHECK) : std::string());
+    EXPECT_EQ(Visible(Dlg::IDC_DEV_VERSION), c.versions);
+    EXPECT_EQ(Visible(Dlg::IDC_FILE_VERSION), c.versions);
+    uitest::SaveScreenshot(m_dlg.get(), std::string("main-dialog-layout-") + c.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MainDialog, MainDlgLayout,
+    testing::Values(LayoutCase{"efuse_usb", "efuse-usb", "examples/efuse-usb.ini",
+                               "ReaderEfuse 1.00 (Corvane USB Card Reader)", false, "VID", "Check", false},
+                    LayoutCase{"efuse_pcie", "efuse-pcie", "examples/efuse-pcie.ini",
+                               "ReaderEfuse 1.00 (Corvane PCIE Card Reader)", false, "SSVID", "Check", false},
+                    LayoutCase{"eeprom_usb", "eeprom-usb", "examples/eeprom-usb.ini",
+                               "ReaderEE 1.00 (Corvane USB Card Reader)", true, "VID", "Erase", false},
+                    LayoutCase{"eeprom_pcie", "eeprom-pcie", "examples/eeprom-pcie.ini",
+                               "ReaderEE 1.00 (Corvane PCIE Card Reader)", false, "SSVID", "Erase", false},
+                    LayoutCase{"flash_usb", "flash-usb", "examples/flash-usb.ini",
+                               "ReaderFF 1.00 (Corvane USB Card Reader)", true, "VID", "Erase", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainDlgTest, DownloadOnlyFormShowsTheFilePanelOnly) {
+    std::string ini = ReadSource("examples/eeprom-usb.ini");
+    ini.replace(ini.find("Customize UI=0"), 14, "Customize UI=2");
+    Start("eeprom-usb", ini);
+    WaitUntilReady();
+    for (int id :
+         {Dlg::IDC_DEVICE_GROUP, Dlg::IDC_READ, Dlg::IDC_ERASE, Dlg::IDC_UPDATE, Dlg::IDC_DETAIL,
+          Dlg::IDC_DEV_MANUFACTURER, Dlg::IDC_DEV_PRODUCT, Dlg::IDC_DEV_SERIAL, Dlg::IDC_DEV_VID,
+          Dlg::IDC_DEV_PID, Dlg::IDC_DEV_MANUFACTURER_LABEL, Dlg::IDC_DEV_VID_LABEL, Dlg::IDC_DEV_PID_LABEL})
+        EXPECT_FALSE(Visible(id)) << id;
+    for (int id : {Dlg::IDC_FILE_GROUP, Dlg::IDC_BROWSE, Dlg::IDC_DOWNLOAD_PATH, Dlg::IDC_FILE_VID,
+                   Dlg::IDC_FILE_PID, Dlg::IDC_FILE_MANUFACTURER, Dlg::IDC_DOWNLOAD, Dlg::IDC_PROGRESS})
+        EXPECT_TRUE(Visible(id)) << id;
+    uitest::SaveScreenshot(m_dlg.get(), "main-dialog-download-only");
+}
+
+TEST_F(MainDlgTest, MissingLibraryDisablesEveryOperation) {
+    Start("", ReadSource("examples/eeprom-usb.ini"));
+    WaitForBoxes(1);
+    ASSERT_EQ(m_boxes.shown.size(), 1u);
+    EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(IDS_LOAD_LIB_FAIL));
+    EXPECT_EQ(m_boxes.shown[0].caption, "ReaderEE");
+    EXPECT_EQ(m_boxes.shown[0].icon, MsgIcon::Error);
+    for (int id : {Dlg::IDC_READ, Dlg::IDC_ERASE, Dlg::IDC_UPDATE, Dlg::IDC_DOWNLOAD, Dlg::IDC_BROWSE,
+                   Dlg::IDC_DEV_VID, Dlg::IDC_FILE_VID, Dlg::IDC_DETAIL})
+        EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_EQ(Control<QProgressBar>(Dlg::IDC_PROGRESS)->value(), 0);
+    uitest::SaveScreenshot(m_dlg.get(), "main-dialog-library-missing");
+}
+
+TEST_F(MainDlgTest, UpdateTurnsIntoCancelWhileAReadRuns) {
+    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    Click(Dlg::IDC_READ);
+    // Until the worker answers, the only live operation control is Cancel.
+    EXPECT_EQ(Text(Dlg::IDC_UPDATE), "Cancel");
+    EXPECT_TRUE(Enabled(Dlg::IDC_UPDATE));
+    EXPECT_FALSE(Enabled(Dlg::IDC_READ));
+    EXPECT_FALSE(Enabled(Dlg::IDC_BROWSE));
+    EXPECT_FALSE(Enabled(Dlg::IDC_DEV_VID));
+    EXPECT_EQ(m_dlg->GetCancelFlag(), 0u);
+    uitest::SaveScreenshot(m_dlg.get(), "main-dialog-read-running");
+    Click(Dlg::IDC_UPDATE);
+    EXPECT_EQ(m_dlg->GetCancelFlag(), 1u);
+    // Cancel posts nothing: the read's own answer brings the dialog back to idle.
+    WaitIdle();
+    EXPECT_EQ(Text(Dlg::IDC_UPDATE), "Update");
+}
+
+TEST_F(MainDlgTest, FailedReadShowsTheErrorAndTheDefaultImage) {
+    Start("none", ReadSource("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    Type(Dlg::IDC_DEV_VID, "ABCD");
+    Click(Dlg::IDC_READ);
+    WaitForBoxes(1);
+    WaitIdle();
+    EXPECT_EQ(m_boxes.shown[0].caption, "ReaderEE");
+    EXPECT_EQ(m_boxes.shown[0].icon, MsgIcon::Error);
+    // The upload image is the default image again, and the panel shows it.
+    ImageFields fields = g_pDevTypeInfo->UploadFields();
+    EXPECT_NE(fields.GetVID(), 0xABCD);
+    EXPECT_EQ(Text(Dlg::IDC_DEV_VID), FormatId(fields.GetVID()));
+    EXPECT_EQ(Control<QProgressBar>(Dlg::IDC_PROGRESS)->value(), 0);
+    uitest::SaveScreenshot(m_dlg.get(), "main-dialog-read-no-reader");
+}
+
+TEST_F(MainDlgTest, SuccessCaptionCarriesTheElapsedTime) {
+    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    const uint32_t posted = m_clock.TickCount();
+    Click(Dlg::IDC_READ);
+    WaitForBoxes(1);
+    WaitIdle();
+    m_clock.Advance(1234);
+    const uint32_t elapsed = m_clock.TickCount() - posted;
+    m_dlg->PostMessage(UM_SUCCEED, IDS_READ_EEPROM_SUCCEED, 0);
+    WaitForBoxes(2);
+    EXPECT_EQ(m_boxes.shown[1].text, "Read EEPROM Code Succeed.");
+    EXPECT_EQ(m_boxes.shown[1].caption, "ReaderEE - " + std::to_string(elapsed) + " ms");
+    EXPECT_EQ(m_boxes.shown[1].icon, MsgIcon::None);
+}
+
+TEST_F(MainDlgTest, DeviceFieldEditsWriteTheUploadImage) {
+    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    Type(Dlg::IDC_DEV_VID, "12ab");
+    Type(Dlg::IDC_DEV_PID, "0C0D");
+    Type(Dlg::IDC_DEV_PRODUCT, "Line Reader");
+    ImageFields fields = g_pDevTypeInfo->UploadFields();
+    EXPECT_EQ(fields.GetVID(), 0x12AB);
+    EXPECT_EQ(fields.GetPID(), 0x0C0D);
+    EXPECT_EQ(fields.GetProduct(), "Line Reader");
+    EXPECT_TRUE(m_boxes.shown.empty());
+}
+
+TEST_F(MainDlgTest, StringsThatDoNotFitAreRefusedAndTheOldTextComesBack) {
+    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    const std::string before = Text(Dlg::IDC_DEV_MANUFACTURER);
+    const std::vector<uint8_t> image(g_pDevTypeInfo->GetDataUp(),
+                                     g_pDevTypeInfo->GetDataUp() + g_pDevTypeInfo->GetDataUpSize());
+    Type(Dlg::IDC_DEV_MANUFACTURER, std::string(60, 'M'));
+    WaitForBoxes(1);
+    EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(IDS_TOO_MANY_CHARACTERS));
+    EXPECT_EQ(Text(Dlg::IDC_DEV_MANUFACTURER), before);
+    EXPECT_EQ(std::vector<uint8_t>(g_pDevTypeInfo->GetDataUp(),
+                                   g_pDevTypeInfo->GetDataUp() + g_pDevTypeInfo->GetDataUpSize()),
+              image);
+}
+
+TEST_F(MainDlgTest, BrowsedFileFillsTheFilePanel) {
+    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    std::string path = SaveUploadImage("image.bin");
+    m_files.paths.push_back(path);
+    Click(Dlg::IDC_BROWSE);
+    ASSERT_EQ(m_files.requests.size(), 1u);
+    EXPECT_EQ(m_files.requests[0].defaultExtension, "bin");
+    EXPECT_EQ(m_files.requests[0].filter, "Binary Files (*.bin)|*.bin|All Files (*.*)|*.*||");
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_FILE_VID); }));
+    EXPECT_TRUE(m_boxes.shown.empty());
+    EXPECT_EQ(Text(Dlg::IDC_DOWNLOAD_PATH), path);
+    EXPECT_EQ(Text(Dlg::IDC_FILE_VID), Text(Dlg::IDC_DEV_VID));
+    EXPECT_EQ(Text(Dlg::IDC_FILE_MANUFACTURER), Text(Dlg::IDC_DEV_MANUFACTURER));
+    EXPECT_TRUE(Enabled(Dlg::IDC_DOWNLOAD));
+    EXPECT_EQ(Text(Dlg::IDC_DOWNLOAD), "Download");
+    uitest::SaveScreenshot(m_dlg.get(), "main-dialog-file-loaded");
+}
+
+TEST_F(MainDlgTest, MissingConfiguredFileEmptiesThePathAndSaysSo) {
+    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"), "Download File=gone.bin\n");
+    WaitForBoxes(1);
+    EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(IDS_LOAD_FILE_DATA_FAIL));
+    EXPECT_EQ(Text(Dlg::IDC_DOWNLOAD_PATH), "");
+    EXPECT_FALSE(Enabled(Dlg::IDC_DOWNLOAD));
+}
+
+TEST_F(MainDlgTest, FileModifiedOnDiskIsReloadedAndDownloadedWithOneClick) {
+    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    std::string path = SaveUploadImage("image.bin");
+    m_files.paths.push_back(path);
+    Click(Dlg::IDC_BROWSE);
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_FILE_VID); }));
+
+    // Another program writes a new VID into the file.
+    g_pDevTypeInfo->UploadFields().SetVID(0x4321);
+    SaveUploadImage("image.bin");
+    timespec later[2] = {{UTIME_OMIT, 0}, {time(nullptr) + 60, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+    ASSERT_TRUE(PumpUntil([&] { return m_dlg->FileModified() == 1; }));
+
+    Click(Dlg::IDC_DOWNLOAD);
+    ASSERT_GE(m_boxes.shown.size(), 1u);
+    EXPECT_EQ(m_boxes.shown[0].text, path + "\n has been modified outside. Do you want to reload it?");
+    EXPECT_EQ(m_boxes.shown[0].buttons, MsgButtons::OkCancel);
+    // The reloaded file is shown and its download follows without a second click.
+    WaitForBoxes(2);
+    EXPECT_EQ(Text(Dlg::IDC_FILE_VID), "4321");
+    EXPECT_EQ(m_boxes.shown[1].caption.rfind("ReaderEE", 0), 0u) << m_boxes.shown[1].caption;
+    EXPECT_EQ(m_dlg->FileModified(), 0u);
+    WaitIdle();
+    uitest::SaveScreenshot(m_dlg.get(), "main-dialog-file-reloaded");
+}
+
+TEST_F(MainDlgTest, DeclinedReloadDownloadsTheDataLoadedBeforeAndAsksAgainNextTime) {
+    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    std::string path = SaveUploadImage("image.bin");
+    m_files.paths.push_back(path);
+    Click(Dlg::IDC_BROWSE);
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_FILE_VID); }));
+    const std::string vid = Text(Dlg::IDC_FILE_VID);
+    timespec later[2] = {{UTIME_OMIT, 0}, {time(nullptr) + 60, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+    ASSERT_TRUE(PumpUntil([&] { return m_dlg->FileModified() == 1; }));
+
+    m_boxes.answers.push_back(MsgAnswer::Cancel);
+    Click(Dlg::IDC_DOWNLOAD);
+    WaitForBoxes(2);
+    WaitIdle();
+    EXPECT_EQ(Text(Dlg::IDC_FILE_VID), vid);
+    EXPECT_EQ(m_dlg->FileModified(), 1u);
+    Click(Dlg::IDC_DOWNLOAD);
+    ASSERT_GE(m_boxes.shown.size(), 3u);
+    EXPECT_EQ(m_boxes.shown[2].buttons, MsgButtons::OkCancel);
+}
+
+TEST_F(MainDlgTest, RemovedFileIsReportedAtDownload) {
+    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    std::string path = SaveUploadImage("image.bin");
+    m_files.paths.push_back(path);
+    Click(Dlg::IDC_BROWSE);
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_FILE_VID); }));
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    ASSERT_TRUE(PumpUntil([&] { return m_dlg->FileMissing() == 1; }));
+    Click(Dlg::IDC_DOWNLOAD);
+    ASSERT_EQ(m_boxes.shown.size(), 1u);
+    EXPECT_EQ(m_boxes.shown[0].text, path + "\n can not be found.");
+    // Nothing was requested: the dialog stays idle.
+    EXPECT_EQ(Text(Dlg::IDC_DOWNLOAD), "Download");
+}
+
+TEST_F(MainDlgTest, ClosingStopsTheWorkerAndSavesTheDownloadFile) {
+    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    std::string path = SaveUploadImage("image.bin");
+    m_files.paths.push_back(path);
+    Click(Dlg::IDC_BROWSE);
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_FILE_VID); }));
+    m_clock.ClearSleeps();
+    m_dlg->reject();
+    // The dialog ends only after the worker did.
+    EXPECT_FALSE(m_dlg->HasEnded());
+    ASSERT_TRUE(PumpUntil([&] { return m_dlg->HasEnded(); }));
+    EXPECT_EQ(m_clock.Sleeps().back(), 128u);
+    EXPECT_EQ(g_pConfigIni->GetString("Quillix Config", "Download File", ""), path);
+}
+
+} // namespace

@@ -1,0 +1,62 @@
+#include "tests/ui/UiTestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QWidget>
+
+#include <cstdlib>
+
+namespace uitest {
+
+void EnsureApplication() {
+    if (QApplication::instance())
+        return;
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char name[] = "ui_tests";
+    static char* argv[] = {name, nullptr};
+    // Lives until the test program ends.
+    static QApplication application(argc, argv);
+}
+
+bool PumpUntil(const std::function<bool()>& done, int deadlineMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > deadlineMs)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+void PumpPending() {
+    QApplication::processEvents();
+}
+
+void SaveScreenshot(QWidget* widget, const std::string& name) {
+    QDir().mkpath(QStringLiteral(QUILLIX_SCREENSHOT_DIR));
+    widget->grab().save(QStringLiteral(QUILLIX_SCREENSHOT_DIR "/%1.png").arg(QString::fromStdString(name)));
+}
+
+MsgAnswer RecordingMessageBoxes::Show(QWidget*, const MessageBoxRequest& request) {
+    shown.push_back(request);
+    if (answers.empty())
+        return MsgAnswer::Ok;
+    MsgAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::optional<std::string> ScriptedFileDialogs::GetOpenFileName(QWidget*, const OpenFileRequest& request) {
+    requests.push_back(request);
+    if (paths.empty())
+        return std::nullopt;
+    std::string path = paths.front();
+    paths.pop_front();
+    return path;
+}
+
+} // namespace uitest
