@@ -4,6 +4,7 @@
 #include "device/QdCRLibApi.h"
 
 #include "platform/Text.h"
+#include "sim/EfuseAccess.h"
 #include "sim/EntryCall.h"
 #include "sim/Journal.h"
 
@@ -398,9 +399,7 @@ uint32_t QDReadEfuse(uint32_t dev, uint8_t start, uint8_t length, uint8_t* buffe
 uint32_t QDWriteEfuse(uint32_t dev, uint8_t start, uint8_t length, const uint8_t* data) {
     return sim::OnHandle(
         "QDWriteEfuse", dev,
-        [&](ReaderModel& model, OpenHandle&) {
-            return WriteMemory(model, Memory::Efuse, start, length, data, length);
-        },
+        [&](ReaderModel& model, OpenHandle&) { return sim::ProgramEfuse(model, start, length, data); },
         [&] {
             return ArgList{HexArg(start), HexArg(length), BufferArg(data, length)};
         });

@@ -128,7 +128,7 @@ public:
     bool Spent(const Fault& fault) const override { return fault.calls >= fault.count; }
 };
 
-// A fault that is on or off: busy, reset-gone.
+// A fault that is on or off: busy, reset-gone, weak-fuses.
 class SwitchKind : public FaultKind {
 public:
     bool IsSwitch() const override { return true; }
@@ -154,6 +154,12 @@ public:
     bool KeepsAwayAfterReset(const Fault&) const override { return true; }
 };
 
+class WeakFusesKind : public SwitchKind {
+public:
+    const char* Name() const override { return "weak-fuses"; }
+    bool WeakensFuses(const Fault&) const override { return true; }
+};
+
 } // namespace
 
 const std::vector<const FaultKind*>& FaultKinds() {
@@ -163,7 +169,9 @@ const std::vector<const FaultKind*>& FaultKinds() {
     static const DetachAfterKind detachAfter;
     static const BusyKind busy;
     static const ResetGoneKind resetGone;
-    static const std::vector<const FaultKind*> table = {&fail, &lie, &flip, &detachAfter, &busy, &resetGone};
+    static const WeakFusesKind weakFuses;
+    static const std::vector<const FaultKind*> table = {&fail, &lie,       &flip,     &detachAfter,
+                                                        &busy, &resetGone, &weakFuses};
     return table;
 }
 
@@ -248,6 +256,13 @@ bool ReaderFaults::Busy() const {
 bool ReaderFaults::KeepsAwayAfterReset() const {
     for (const Fault& fault : m_reader.faults)
         if (const FaultKind* kind = FindFaultKind(fault.kind); kind && kind->KeepsAwayAfterReset(fault))
+            return true;
+    return false;
+}
+
+bool ReaderFaults::WeakFuses() const {
+    for (const Fault& fault : m_reader.faults)
+        if (const FaultKind* kind = FindFaultKind(fault.kind); kind && kind->WeakensFuses(fault))
             return true;
     return false;
 }

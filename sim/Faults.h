@@ -35,6 +35,8 @@ public:
     virtual bool KeepsBusy(const Fault&) const { return false; }
     // After a reset the reader stays away until the driver-update tool runs.
     virtual bool KeepsAwayAfterReset(const Fault&) const { return false; }
+    // EFUSE writes burn only at the boosted regulator setting.
+    virtual bool WeakensFuses(const Fault&) const { return false; }
     // The fault has done all it was set to do and can be dropped.
     virtual bool Spent(const Fault&) const { return false; }
 };
@@ -60,6 +62,7 @@ public:
     bool DetachesAfter();
     bool Busy() const;
     bool KeepsAwayAfterReset() const;
+    bool WeakFuses() const;
 
     bool Changed() const { return m_changed; }
 

@@ -1,5 +1,7 @@
 #include "sim/ReaderModel.h"
 
+#include "sim/EfuseAccess.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -37,39 +39,25 @@ bool ReaderModel::ReadExtendedStatus(uint8_t* out, uint32_t length) const {
     return true;
 }
 
-uint8_t ReaderModel::ReadRegister(uint16_t address) {
+uint8_t ReaderModel::StoredRegister(uint16_t address) const {
     auto it = m_reader.registers.find(address);
-    uint8_t value = it != m_reader.registers.end() ? it->second : PowerOnValue(address);
-    if (address == kRegEfuseCommand && m_faults.Busy())
-        value |= 0x80;
-    return value;
+    return it != m_reader.registers.end() ? it->second : PowerOnValue(address);
+}
+
+void ReaderModel::StoreRegister(uint16_t address, uint8_t value) {
+    m_state.Touch();
+    m_reader.registers[address] = value;
+}
+
+uint8_t ReaderModel::ReadRegister(uint16_t address) {
+    return IsEfuseRegister(address) ? ReadEfuseRegister(*this, address) : StoredRegister(address);
 }
 
 void ReaderModel::WriteRegister(uint16_t address, uint8_t value) {
-    m_state.Touch();
-    if (address != kRegEfuseCommand) {
-        m_reader.registers[address] = value;
-        return;
-    }
-    // The EFUSE command register runs its command at once; under the busy fault it runs none and
-    // reads back busy.
-    if (m_faults.Busy()) {
-        m_reader.registers[address] = value & 0x7F;
-        return;
-    }
-    std::unique_ptr<MemoryChip> efuse = Chip(Memory::Efuse);
-    uint8_t index = value & 0x0F;
-    if (efuse && index < efuse->Size()) {
-        if ((value & 0xF0) == 0x80) {
-            uint8_t data = 0;
-            if (efuse->Read(index, &data, 1))
-                m_reader.registers[kRegEfuseData] = data;
-        } else if ((value & 0xF0) == 0xA0) {
-            uint8_t data = ReadRegister(kRegEfuseData);
-            efuse->Write(index, &data, 1);
-        }
-    }
-    m_reader.registers[address] = value & 0x7F;
+    if (IsEfuseRegister(address))
+        WriteEfuseRegister(*this, address, value);
+    else
+        StoreRegister(address, value);
 }
 
 std::unique_ptr<MemoryChip> ReaderModel::Chip(Memory memory) const {

@@ -34,6 +34,9 @@ public:
 
     uint8_t ReadRegister(uint16_t address);
     void WriteRegister(uint16_t address, uint8_t value);
+    // The register's stored or power-on value, and storing one, without any side effect of the chip.
+    uint8_t StoredRegister(uint16_t address) const;
+    void StoreRegister(uint16_t address, uint8_t value);
 
     // The memory, or null when the reader lacks it.
     std::unique_ptr<MemoryChip> Chip(Memory memory) const;
