@@ -68,7 +68,10 @@ INSTANTIATE_TEST_SUITE_P(Runner, DialogChoiceTable,
                                          ChoiceCase{5, DialogKind::PatchPkg5, &g_pPatchPkgDlg5},
                                          ChoiceCase{6, DialogKind::PatchPkg6, &g_pPatchPkgDlg6},
                                          ChoiceCase{7, DialogKind::Main, &g_pMainDlg},
-                                         ChoiceCase{0xFFFFFFFF, DialogKind::Main, &g_pMainDlg}));
+                                         ChoiceCase{0xFFFFFFFF, DialogKind::Main, &g_pMainDlg}),
+                         [](const auto& info) {
+                             return "CustomizeUI" + std::to_string(info.param.customizeUI);
+                         });
 
 TEST(WindowTitles, ReaderTitle) {
     EXPECT_EQ(ReaderWindowTitle(EFUSE, "2.43", USB), "ReaderEfuse 2.43 (Corvane USB Card Reader)");
@@ -209,6 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
     Runner, UpdatePlaceholderRun,
     testing::Values(PlaceholderCase{1, &g_pPatchPkgDlg, "ReaderFF 1.00 (Corvane USB Card Reader)"},
                     PlaceholderCase{4, &g_pPatchPkgDlg4, "Reader Check 1.00 (Corvane USB Card Reader)"},
-                    PlaceholderCase{5, &g_pPatchPkgDlg5, "ReaderFF 1.00 (Corvane USB Card Reader)"}));
+                    PlaceholderCase{5, &g_pPatchPkgDlg5, "ReaderFF 1.00 (Corvane USB Card Reader)"}),
+    [](const auto& info) { return "CustomizeUI" + std::to_string(info.param.customizeUI); });
 
 } // namespace
