@@ -2,7 +2,7 @@
 
 #include "core/SilentTarget.h"
 #include "device/ImageFields.h"
-#include "device/VrkFun.h"
+#include "device/MpFlow2.h"
 #include "model/BuiltInLayouts.h"
 #include "model/EestrFormat.h"
 #include "model/MpConfig.h"
@@ -12,7 +12,7 @@
 
 // The configured chip: its memory kind and bus, its image buffers, the vendor fields of its images and
 // every device operation. One of the eight leaf classes is created per process (CreateDevTypeInfo).
-class CDevTypeInfo : public CVrkFun, public CMpConfig, public CEestrFormat, public ISilentTarget {
+class CDevTypeInfo : public CMpFlow2, public CMpConfig, public CEestrFormat, public ISilentTarget {
 public:
     ~CDevTypeInfo() override;
 
