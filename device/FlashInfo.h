@@ -1,15 +1,33 @@
 #pragma once
 
-#include "device/DevTypeInfo.h"
+#include "device/MpFlowFlash.h"
+#include "model/SilentFiles.h"
 
 // The FLASH device types: the vendor area of the reader's firmware flash.
 
-class CFlashInfo_USB : public CDevTypeInfo {
+class CFlashInfo_USB : public CMpFlow_Flash {
 public:
-    CFlashInfo_USB() : CDevTypeInfo(DevTypeClass::FlashUsb) {}
+    CFlashInfo_USB() : CMpFlow_Flash(DevTypeClass::FlashUsb) {}
     // The vendor block is searched in the object's own images only, and its position is kept as the
     // image's vendor window.
     bool DT_CheckImage(const uint8_t* image, size_t size) override;
+
+    uint32_t DT_Read() override;
+    uint32_t DT_Erase() override;
+    uint32_t DT_Update() override;
+    uint32_t DT_Download() override;
+
+    // -w loads the file, checks the reader's versions and then downloads; -r and -t read and dump.
+    uint32_t DT_SilentWriteBin(const std::string& path) override;
+    uint32_t DT_SilentReadBin(const std::string& path) override;
+    uint32_t DT_SilentReadTxt(const std::string& path) override;
+
+    // Before a silent write: exactly one reader, open, and the "Check ..." versions match (41513,
+    // 41511, 41905). Leaves the reader closed.
+    uint32_t CheckDeviceForSilentWrite();
+
+private:
+    uint32_t SilentRead(const std::string& path, DumpFormat format);
 };
 
 class CFlashInfo_PCIE : public CDevTypeInfo {
