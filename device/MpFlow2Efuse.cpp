@@ -38,13 +38,6 @@ constexpr RegisterWrite kVoltageSequence[] = {
 
 } // namespace
 
-uint8_t CMpFlow2::ReadChipGeneration() {
-    ReaderStatus status;
-    ReaderStatusEx statusEx;
-    ReadStatus(status, statusEx);
-    return status.bytes[7];
-}
-
 uint32_t CMpFlow2::MP_ReadEfuse(uint8_t* buffer, uint8_t length) {
     for (uint32_t attempt = 0; attempt < kAttempts; ++attempt) {
         if (IsCancelRequested())

@@ -1,0 +1,122 @@
+#include "device/EfuseInfo.h"
+
+#include "app/Messages.h"
+#include "core/Broadcast.h"
+#include "core/MessageIds.h"
+#include "device/SilentOps.h"
+
+namespace {
+
+void ReportProgress(uint32_t percent) {
+    BroadcastResult(UM_PROGRESS, percent, 0);
+}
+
+// Progress 100 and the success message when the result is exactly 1.
+uint32_t Finish(uint32_t result, ResultCode success) {
+    if (result == 1) {
+        ReportProgress(100);
+        BroadcastResult(UM_SUCCEED, success, 0);
+    }
+    return result;
+}
+
+} // namespace
+
+uint32_t CEfuseInfo_USB::DT_Read() {
+    return RunOperation(false, [this] { return Finish(EFP_ReadUsb(), IDS_READ_EFUSE_SUCCEED); });
+}
+
+uint32_t CEfuseInfo_USB::DT_Erase() {
+    return RunOperation(false, [this]() -> uint32_t {
+        if (EFP_ReadUsb() != 1) {
+            BroadcastResult(UM_FAIL, IDS_READ_EFUSE_FAIL, 0);
+            return 0;
+        }
+        std::span<const uint8_t> mask = ReadChipGeneration() == kMappedGeneration
+                                            ? std::span<const uint8_t>(kInitMaskMapped)
+                                            : std::span<const uint8_t>(kInitMaskUsb);
+        if (!EFP_CheckInitValue(mask, GetDataUpSize(), GetDataUp())) {
+            BroadcastResult(UM_FAIL, IDS_EFUSE_INITIAL_INVALID, 0);
+            return 0;
+        }
+        return Finish(1, IDS_CHECK_EFUSE_SUCCEED);
+    });
+}
+
+uint32_t CEfuseInfo_USB::ProgramAndReset(uint32_t (CMpFlow_Efuse::*flow)(), ResultCode success) {
+    return RunOperation(false, [this, flow, success]() -> uint32_t {
+        uint32_t result = (this->*flow)();
+        if (result != 1)
+            return result;
+        ReportProgress(80);
+        if (!ResetDevice(kResetSw)) {
+            BroadcastResult(UM_FAIL, IDS_RESET_DEVICE_FAIL, 0);
+            return 0;
+        }
+        return Finish(1, success);
+    });
+}
+
+uint32_t CEfuseInfo_USB::DT_Update() {
+    return ProgramAndReset(&CMpFlow_Efuse::EFP_UpdateUsb, IDS_UPDATE_EFUSE_SUCCEED);
+}
+
+uint32_t CEfuseInfo_USB::DT_Download() {
+    return ProgramAndReset(&CMpFlow_Efuse::EFP_DownloadUsb, IDS_DOWNLOAD_EFUSE_SUCCEED);
+}
+
+uint32_t CEfuseInfo_USB::DT_SilentWriteBin(const std::string& path) {
+    return SilentWriteBin(*this, path, IDS_LOAD_EFUSE_DATA_FAIL);
+}
+
+uint32_t CEfuseInfo_USB::DT_SilentReadBin(const std::string& path) {
+    return SilentDump(*this, path, DumpFormat::kBinary);
+}
+
+uint32_t CEfuseInfo_USB::DT_SilentReadTxt(const std::string& path) {
+    return SilentDump(*this, path, DumpFormat::kText);
+}
+
+uint32_t CEfuseInfo_PCIE::DT_Read() {
+    return RunOperation(false, [this] { return Finish(EFP_ReadEx(), IDS_READ_EFUSE_SUCCEED); });
+}
+
+uint32_t CEfuseInfo_PCIE::DT_Erase() {
+    return RunOperation(false, [this]() -> uint32_t {
+        if (EFP_ReadEx() != 1) {
+            BroadcastResult(UM_FAIL, IDS_READ_EFUSE_FAIL, 0);
+            return 0;
+        }
+        if (!EFP_CheckInitValue(kInitMaskPcie, GetDataUpSize(), GetDataUp())) {
+            BroadcastResult(UM_FAIL, IDS_EFUSE_INITIAL_INVALID, 0);
+            return 0;
+        }
+        return Finish(1, IDS_CHECK_EFUSE_SUCCEED);
+    });
+}
+
+uint32_t CEfuseInfo_PCIE::DT_Update() {
+    return RunOperation(false, [this] {
+        TraceScope scope("CEfuseInfo::EFP_Update", kTraceDevice);
+        return Finish(EFP_UpdateEx(), IDS_UPDATE_EFUSE_SUCCEED);
+    });
+}
+
+uint32_t CEfuseInfo_PCIE::DT_Download() {
+    return RunOperation(false, [this] { return Finish(EFP_DownloadEx(), IDS_DOWNLOAD_EFUSE_SUCCEED); });
+}
+
+uint32_t CEfuseInfo_PCIE::DT_SilentWriteBin(const std::string& path) {
+    TraceScope scope("CEfuseInfo::EFP_Silence_WriteBin", kTraceDevice);
+    return SilentWriteBin(*this, path, IDS_LOAD_EFUSE_DATA_FAIL);
+}
+
+uint32_t CEfuseInfo_PCIE::DT_SilentReadBin(const std::string& path) {
+    TraceScope scope("CEfuseInfo::EFP_Silence_ReadBin", kTraceDevice);
+    return SilentDump(*this, path, DumpFormat::kBinary);
+}
+
+uint32_t CEfuseInfo_PCIE::DT_SilentReadTxt(const std::string& path) {
+    TraceScope scope("CEfuseInfo::EFP_Silence_ReadTxt", kTraceDevice);
+    return SilentDump(*this, path, DumpFormat::kText, &scope);
+}

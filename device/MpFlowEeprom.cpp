@@ -1,0 +1,79 @@
+#include "device/MpFlowEeprom.h"
+
+#include "app/Messages.h"
+#include "core/Broadcast.h"
+#include "core/MessageIds.h"
+
+namespace {
+
+// The library addresses the EEPROM with 16-bit lengths.
+constexpr uint32_t kMaxImageSize = 0xFFFF;
+
+void ReportFailure(ResultCode code) {
+    BroadcastResult(UM_FAIL, code, 0);
+}
+void ReportProgress(uint32_t percent) {
+    BroadcastResult(UM_PROGRESS, percent, 0);
+}
+uint32_t Succeed(ResultCode code) {
+    ReportProgress(100);
+    BroadcastResult(UM_SUCCEED, code, 0);
+    return 1;
+}
+
+} // namespace
+
+uint32_t CMpFlow_Eeprom::ReadEeprom() {
+    return RunOperation(false, [this]() -> uint32_t {
+        if (!AllocUploadImage(kReadSize, 0xFF) || MP_ReadEeprom(kReadSize, GetDataUp()) != 1) {
+            ReportFailure(IDS_READ_EEPROM_FAIL);
+            return 0;
+        }
+        return Succeed(IDS_READ_EEPROM_SUCCEED);
+    });
+}
+
+uint32_t CMpFlow_Eeprom::EraseEeprom(bool progress40, bool reset) {
+    return RunOperation(false, [this, progress40, reset]() -> uint32_t {
+        if (WriteEepromBlock(static_cast<uint16_t>(GetDataUpSize()), GetDataUp()) != 1) {
+            ReportFailure(IDS_ERASE_EEPROM_FAIL);
+            return 0;
+        }
+        if (progress40)
+            ReportProgress(40);
+        if (reset && !ResetDevice(kResetSw)) {
+            ReportFailure(IDS_RESET_DEVICE_FAIL);
+            return 0;
+        }
+        return Succeed(IDS_ERASE_EEPROM_SUCCEED);
+    });
+}
+
+uint32_t CMpFlow_Eeprom::WriteEepromImage(const uint8_t* data, uint32_t size, bool usb, ResultCode success) {
+    return RunOperation(false, [this, data, size, usb, success]() -> uint32_t {
+        // An image that cannot be written whole is refused before the EEPROM is touched: the first
+        // step overwrites the start of the EEPROM.
+        if (data == nullptr || size == 0 || size > kMaxImageSize) {
+            ReportFailure(IDS_UPDATE_EEPROM_FAIL);
+            return 0;
+        }
+        uint16_t length = static_cast<uint16_t>(size);
+        if (WriteEepromBlock(length, data) != 1) {
+            ReportFailure(IDS_ERASE_EEPROM_FAIL);
+            return 0;
+        }
+        ReportProgress(30);
+        if (MP_UpdateEeprom(length, data) != 1) {
+            ReportFailure(IDS_UPDATE_EEPROM_FAIL);
+            return 0;
+        }
+        if (usb) {
+            ReportProgress(50);
+            if (!ResetDevice(kResetSw)) {
+                ReportFailure(IDS_RESET_DEVICE_FAIL);
+                return 0;
+            }
+        }
+        return Succeed(success);
+    });
+}

@@ -1,0 +1,30 @@
+#include "device/SilentOps.h"
+
+#include "app/Messages.h"
+#include "core/Broadcast.h"
+#include "core/MessageIds.h"
+
+uint32_t SilentWriteBin(CDevTypeInfo& devType, const std::string& path, ResultCode loadFailCode) {
+    devType.m_strDownloadFile = path;
+    if (!devType.LoadDownloadFile()) {
+        BroadcastResult(UM_FAIL, loadFailCode, 0);
+        return 0;
+    }
+    return devType.DT_Download();
+}
+
+uint32_t SilentDump(CDevTypeInfo& devType, const std::string& path, DumpFormat format,
+                    const TraceScope* writeTrace) {
+    uint32_t result = devType.DT_Read();
+    if (result != 1)
+        return 0;
+    // A dump that was not written must not end the run with success.
+    bool saved = SaveSilentDump(path, format, devType.GetDataUp(), devType.GetDataUpSize());
+    if (writeTrace)
+        TraceLine(*writeTrace, "SafeWriteTxt : %x\n", devType.GetDataUpSize());
+    if (!saved) {
+        BroadcastResult(UM_FAIL, IDS_SAVE_FILE_DATA_FAIL, 0);
+        return 0;
+    }
+    return result;
+}
