@@ -786,3 +786,67 @@ TEST_F(FlashFlowTest, WithoutADialogTheFailureLandsInTheErrorCode) {
     EXPECT_EQ(m_flash->DT_Read(), 0u);
     EXPECT_EQ(g_dwErrorCode, 41704u);
 }
+
+TEST_F(FlashFlowTest, SilentWriteChecksTheReaderBeforeTheDownload) {
+    struct Case {
+        const char* name;
+        const char* settings;
+        bool fileExists;
+        const char* more; // a second reader
+        uintptr_t code;   // 0: the download runs and succeeds
+    } cases[] = {
+        {"written", "", true, nullptr, 0},
+        {"missing file", "", false, nullptr, 41701},
+        {"other firmware", "Check FwVersion=0x0121\n", true, nullptr, 41905},
+        {"two readers", "", true, "flash-usb", 41513},
+    };
+    ForEach(cases, [&](const Case& c) {
+        Start("flash-usb", c.settings);
+        if (c.more)
+            m_sim->MustSim(std::string("add ") + c.more);
+        std::vector<uint8_t> image = Image(0x20000);
+        if (c.fileExists)
+            m_sim->Write("fw.bin", image);
+        g_pMainDlg = nullptr;
+        uint32_t result = m_flash->DT_SilentWriteBin("fw.bin");
+        EXPECT_EQ(result, c.code == 0 ? 1u : 0u) << c.name;
+        EXPECT_EQ(g_dwErrorCode, c.code) << c.name;
+        EXPECT_EQ(Called("QDEraseFlash2"), c.code == 0) << c.name;
+        if (c.code == 0) {
+            EXPECT_EQ(Flash(), image);
+        }
+        EXPECT_EQ(m_flash->m_hDev, 0u);
+    });
+}
+
+TEST_F(FlashFlowTest, SilentReadDumpsTheCodeArea) {
+    Start("flash-usb", "Flash CodeSize=0x20\n");
+    g_pMainDlg = nullptr;
+    std::vector<uint8_t> flash = Flash();
+    ASSERT_EQ(m_flash->DT_SilentReadBin(m_sim->File("out/dump.bin")), 1u);
+    EXPECT_EQ(testsupport::ReadFileBytes(m_sim->File("out/dump.bin")),
+              std::string(flash.begin(), flash.begin() + 0x20));
+    ASSERT_EQ(m_flash->DT_SilentReadTxt(m_sim->File("dump.txt")), 1u);
+    EXPECT_EQ(testsupport::ReadFileBytes(m_sim->File("dump.txt")), FormatTextDump(flash.data(), 0x20));
+    EXPECT_EQ(g_dwErrorCode, 0u);
+}
+
+TEST_F(FlashFlowTest, SilentReadThatCannotSaveFails) {
+    Start("flash-usb", "Flash CodeSize=0x20\n");
+    g_pMainDlg = nullptr;
+    m_sim->Write("file", "x");
+    // A folder that is a file cannot take the dump.
+    EXPECT_EQ(m_flash->DT_SilentReadBin(m_sim->File("file/dump.bin")), 0u);
+    EXPECT_EQ(g_dwErrorCode, 41531u);
+    g_dwErrorCode = 0;
+    EXPECT_EQ(m_flash->DT_SilentReadTxt(m_sim->File("file/dump.txt")), 0u);
+    EXPECT_EQ(g_dwErrorCode, 41531u);
+}
+
+TEST_F(FlashFlowTest, SilentReadFailureWritesNoFile) {
+    Start("flash-usb-ctrl");
+    g_pMainDlg = nullptr;
+    EXPECT_EQ(m_flash->DT_SilentReadBin(m_sim->File("dump.bin")), 0u);
+    EXPECT_EQ(g_dwErrorCode, 41704u);
+    EXPECT_EQ(testsupport::ReadFileBytes(m_sim->File("dump.bin")), "");
+}
