@@ -1,0 +1,168 @@
+// The real tool on the command line against the simulated reader: EFUSE and EEPROM images written,
+// dumped and erased, and the exit statuses of the failures.
+#include "tests/support/SimReader.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+using testsupport::SimReader;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string err;
+};
+
+// A program folder with the tool, an IC INI file for the chip and the simulated reader in `preset`.
+class ToolFolder {
+public:
+    ToolFolder(const std::string& preset, const char* kind, const char* bus) : m_sim(preset) {
+        m_sim.Write("Chip.ini",
+                    std::string("[Quillix Config]\nProject Type=") + kind + "\nBus Type=" + bus + "\n");
+        m_sim.Write("config.ini", "[Quillix Config]\nIni Name=Chip.ini\n");
+        std::filesystem::copy_file(QUILLIX_BINARY, m_sim.File("quillix"));
+    }
+
+    Outcome Run(const std::vector<std::string>& args) const {
+        std::vector<std::string> words = {m_sim.File("quillix")};
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, m_sim.File("err.txt").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        Outcome outcome;
+        pid_t pid = 0;
+        int status = 0;
+        if (posix_spawn(&pid, words[0].c_str(), &actions, nullptr, argv.data(), environ) == 0 &&
+            waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+            outcome.status = WEXITSTATUS(status);
+        posix_spawn_file_actions_destroy(&actions);
+        outcome.err = m_sim.Read("err.txt");
+        return outcome;
+    }
+
+    std::string Memory(const std::string& memory) const {
+        m_sim.MustSim("read 0 " + memory + " " + m_sim.File("memory.bin"));
+        return m_sim.Read("memory.bin");
+    }
+
+    SimReader m_sim;
+};
+
+std::string Counting(size_t n, int step) {
+    std::string bytes(n, '\0');
+    for (size_t i = 0; i < n; ++i)
+        bytes[i] = static_cast<char>(i * step + 1);
+    return bytes;
+}
+
+struct RoundTrip {
+    const char* preset;
+    const char* kind;
+    const char* bus;
+    const char* memory;
+    std::string image; // written with -w
+    std::string dump;  // what -r gives back
+};
+
+class MemoryRoundTrip : public testing::TestWithParam<RoundTrip> {};
+
+TEST_P(MemoryRoundTrip, WriteThenDumpGivesTheImageBack) {
+    const RoundTrip& c = GetParam();
+    ToolFolder tool(c.preset, c.kind, c.bus);
+    tool.m_sim.Write("image.bin", c.image);
+    Outcome write = tool.Run({"-w", "image.bin"}); // relative: from the program folder
+    ASSERT_EQ(write.status, 0) << write.err;
+    EXPECT_EQ(tool.Memory(c.memory).substr(0, c.image.size()), c.image);
+
+    Outcome read = tool.Run({"-r", tool.m_sim.File("out/dump.bin")});
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(tool.m_sim.Read("out/dump.bin"), c.dump);
+    Outcome text = tool.Run({"-t", tool.m_sim.File("dump.txt")});
+    ASSERT_EQ(text.status, 0) << text.err;
+    std::string dumpText = tool.m_sim.Read("dump.txt");
+    EXPECT_EQ(dumpText.size(), c.dump.size() * 3 + (c.dump.size() - 1) / 16 * 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Chips, MemoryRoundTrip,
+    testing::Values(RoundTrip{"eeprom-usb", "EEPROM", "USB", "eeprom", Counting(128, 3), Counting(128, 3)},
+                    // A read always fetches 128 bytes, whatever was written.
+                    RoundTrip{"eeprom-pcie", "EEPROM", "PCIE", "eeprom", Counting(200, 5), Counting(128, 5)},
+                    // Fuses only lose bits: the counting bytes are programmed over blank 0xFF fuses.
+                    RoundTrip{"efuse-usb", "EFUSE", "USB", "efuse", Counting(16, 17), Counting(16, 17)},
+                    RoundTrip{"efuse-usb-reg", "EFUSE", "USB", "efuse", Counting(16, 9), Counting(16, 9)},
+                    RoundTrip{"efuse-pcie", "EFUSE", "PCIE", "efuse", Counting(8, 31), Counting(8, 31)}),
+    [](const testing::TestParamInfo<RoundTrip>& info) {
+        std::string name = info.param.preset;
+        for (char& ch : name)
+            if (ch == '-')
+                ch = '_';
+        return name;
+    });
+
+TEST(MemoryCommandLine, MappedFusesDumpWholeInAFreshProcess) {
+    ToolFolder tool("efuse-usb-mapped", "EFUSE", "USB");
+    Outcome read = tool.Run({"-r", tool.m_sim.File("dump.bin")});
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(tool.m_sim.Read("dump.bin"), std::string(40, '\0'));
+}
+
+TEST(MemoryCommandLine, EraseWritesTheZeroBlock) {
+    for (const char* option : {"-e", "-c"}) {
+        ToolFolder tool("eeprom-usb", "EEPROM", "USB");
+        Outcome erase = tool.Run({option});
+        ASSERT_EQ(erase.status, 0) << option << ": " << erase.err;
+        EXPECT_EQ(tool.Memory("eeprom").substr(0, 511), std::string(511, '\0')) << option;
+    }
+}
+
+struct Failure {
+    const char* name;
+    const char* preset;
+    const char* kind;
+    std::vector<std::string> args;
+    int status;
+    const char* code;
+};
+
+class MemoryCommandLineFailure : public testing::TestWithParam<Failure> {};
+
+TEST_P(MemoryCommandLineFailure, ExitsWithTheCodesStatus) {
+    const Failure& c = GetParam();
+    ToolFolder tool(c.preset, c.kind, "USB");
+    tool.m_sim.Write("file", "not a folder");
+    std::vector<std::string> args;
+    for (const std::string& arg : c.args)
+        args.push_back(arg.rfind("@", 0) == 0 ? tool.m_sim.File(arg.substr(1)) : arg);
+    Outcome outcome = tool.Run(args);
+    EXPECT_EQ(outcome.status, c.status);
+    EXPECT_NE(outcome.err.find(c.code), std::string::npos) << outcome.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, MemoryCommandLineFailure,
+    testing::Values(
+        Failure{"EepromWriteFileMissing", "eeprom-usb", "EEPROM", {"-w", "absent.bin"}, 81, "41801"},
+        Failure{"EfuseWriteFileMissing", "efuse-usb", "EFUSE", {"-w", "absent.bin"}, 51, "41601"},
+        Failure{"DumpTargetUnwritable", "eeprom-usb", "EEPROM", {"-r", "@file/dump.bin"}, 41, "41531"},
+        Failure{"TextDumpTargetUnwritable", "efuse-usb", "EFUSE", {"-t", "@file/dump.txt"}, 41, "41531"},
+        Failure{"EepromNoReader", "none", "EEPROM", {"-r", "@dump.bin"}, 21, "41511"},
+        Failure{"EfuseNoReader", "none", "EFUSE", {"-r", "@dump.bin"}, 21, "41511"},
+        Failure{"EfuseCannotBeErased", "efuse-usb", "EFUSE", {"-e"}, 10, "41500"},
+        Failure{"EfuseImageOfTheWrongSize", "efuse-usb", "EFUSE", {"-w", "@file"}, 52, "41602"}),
+    [](const testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
+
+} // namespace
