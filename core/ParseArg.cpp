@@ -62,6 +62,31 @@ bool BindLibrary(ISilentTarget& target) {
     return true;
 }
 
+// The failure code of an option for a memory kind, for an operation that failed without reporting
+// one: a failure must never end the run with exit status 0.
+ResultCode FallbackFailureCode(char option, uint32_t memoryKind) {
+    struct Row {
+        ResultCode write, read, erase;
+    };
+    static constexpr Row kByKind[] = {
+        {IDS_UPDATE_EFUSE_FAIL, IDS_READ_EFUSE_FAIL, IDS_EFUSE_INITIAL_INVALID}, // EFUSE
+        {IDS_UPDATE_FLASH_FAIL, IDS_READ_FLASH_FAIL, IDS_ERASE_FLASH_FAIL},      // FLASH
+        {IDS_UPDATE_EEPROM_FAIL, IDS_READ_EEPROM_FAIL, IDS_ERASE_EEPROM_FAIL},   // EEPROM
+    };
+    if (memoryKind >= sizeof(kByKind) / sizeof(kByKind[0]))
+        return IDS_NOT_SUPPORT;
+    const Row& row = kByKind[memoryKind];
+    switch (option) {
+    case 'W':
+        return row.write;
+    case 'R':
+    case 'T':
+        return row.read;
+    default:
+        return row.erase;
+    }
+}
+
 } // namespace
 
 ParsedCommandLine ParseCommandLine(const std::string& commandLine, bool reducedGrammar) {
@@ -119,6 +144,8 @@ uint32_t RunSilentCommand(ISilentTarget& target, char option, const std::string&
         break;
     }
     target.UnloadLib();
+    if (result == 0 && g_dwErrorCode == 0)
+        g_dwErrorCode = FallbackFailureCode(option, g_ProjectType);
     return result;
 }
 

@@ -110,6 +110,7 @@ public:
     bool loadLibOk = true;
     bool loadFunOk = true;
     ResultCode failure = 0;
+    bool failsSilently = false;
     std::vector<std::string> calls;
 
 private:
@@ -119,6 +120,8 @@ private:
     }
     uint32_t Operate(const std::string& call) {
         calls.push_back(call);
+        if (failsSilently)
+            return 0;
         BroadcastResult(UM_PROGRESS, 50, 0);
         if (failure) {
             BroadcastResult(UM_FAIL, failure, 0);
@@ -193,6 +196,28 @@ INSTANTIATE_TEST_SUITE_P(
         DispatchCase{"LibraryMissing", 'W', kLibraryMissing, 0, {"LoadLib"}, 41501, 0},
         DispatchCase{"EntriesMissing", 'W', kEntriesMissing, 0, kBindOnly, 41502, 0}),
     [](const testing::TestParamInfo<DispatchCase>& info) { return std::string(info.param.name); });
+
+// An operation that fails without reporting a code still ends with a failure code of its kind.
+TEST(SilentDispatch, UnreportedFailureGetsTheOperationsCode) {
+    struct Case {
+        MemoryKind kind;
+        char option;
+        ResultCode code;
+    } cases[] = {
+        {EEPROM, 'W', 41806}, {FLASH, 'R', 41704},  {FLASH, 'T', 41704},
+        {EFUSE, 'E', 41603},  {EEPROM, 'C', 41805}, {SERIALFLASH, 'W', 41500},
+    };
+    MemoryKind saved = g_ProjectType;
+    for (const Case& c : cases) {
+        RecordingTarget target;
+        target.failsSilently = true;
+        g_ProjectType = c.kind;
+        EXPECT_EQ(RunSilentCommand(target, c.option, "a.bin"), 0u);
+        EXPECT_EQ(g_dwErrorCode, c.code) << c.kind << " " << c.option;
+    }
+    g_ProjectType = saved;
+    g_dwErrorCode = 0;
+}
 
 // ---- Parse and execute -----------------------------------------------------------------------------
 
