@@ -850,3 +850,11 @@ TEST_F(FlashFlowTest, SilentReadFailureWritesNoFile) {
     EXPECT_EQ(g_dwErrorCode, 41704u);
     EXPECT_EQ(testsupport::ReadFileBytes(m_sim->File("dump.bin")), "");
 }
+
+TEST_F(FlashFlowTest, SilentEraseIsNotSupported) {
+    Start("flash-usb");
+    g_pMainDlg = nullptr;
+    EXPECT_EQ(m_flash->DT_SilentErase(1), 0u);
+    EXPECT_EQ(g_dwErrorCode, 41500u);
+    EXPECT_TRUE(m_sim->Journal().empty());
+}
