@@ -2,6 +2,7 @@
 #include "app/Messages.h"
 #include "app/QuillixApp.h"
 #include "core/Broadcast.h"
+#include "core/ForceCheck.h"
 #include "core/MessageIds.h"
 #include "core/VrkThread.h"
 #include "device/DevTypeInfo.h"
@@ -201,6 +202,65 @@ INSTANTIATE_TEST_SUITE_P(
                                "ReaderFF 1.00 (Corvane USB Card Reader)", true, "VID", "Erase", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct ReadCase {
+    const char* name;
+    const char* preset;
+    const char* ini;
+    ResultCode success;
+    const char* caption;
+};
+
+class MainDlgRead : public MainDlgTest, public testing::WithParamInterface<ReadCase> {};
+
+// A Read on the simulated reader of every memory kind: the success box with the elapsed time, the
+// fields of the image read and Update enabled.
+TEST_P(MainDlgRead, ShowsTheReaderImage) {
+    const ReadCase& c = GetParam();
+    Start(c.preset, ReadSource(c.ini));
+    WaitUntilReady();
+    const uint32_t posted = m_clock.TickCount();
+    Click(Dlg::IDC_READ);
+    WaitForBoxes(1);
+    WaitIdle();
+    ASSERT_EQ(m_boxes.shown.size(), 1u);
+    EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(c.success));
+    EXPECT_EQ(m_boxes.shown[0].caption,
+              std::string(c.caption) + " - " + std::to_string(m_boxes.ticks[0] - posted) + " ms");
+    EXPECT_EQ(m_boxes.shown[0].icon, MsgIcon::None);
+    ImageFields fields = g_pDevTypeInfo->UploadFields();
+    EXPECT_EQ(Text(Dlg::IDC_DEV_VID), FormatId(fields.GetVID()));
+    EXPECT_EQ(Text(Dlg::IDC_DEV_PID), FormatId(fields.GetPID()));
+    if (Visible(Dlg::IDC_DEV_PRODUCT)) {
+        EXPECT_EQ(Text(Dlg::IDC_DEV_PRODUCT), fields.GetProduct());
+    }
+    EXPECT_TRUE(Enabled(Dlg::IDC_UPDATE));
+    EXPECT_EQ(Control<QProgressBar>(Dlg::IDC_PROGRESS)->value(), 0);
+    uitest::SaveScreenshot(m_dlg.get(), std::string("main-dialog-read-") + c.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(MainDialog, MainDlgRead,
+                         testing::Values(ReadCase{"efuse_usb", "efuse-usb", "examples/efuse-usb.ini",
+                                                  IDS_READ_EFUSE_SUCCEED, "ReaderEfuse"},
+                                         ReadCase{"efuse_pcie", "efuse-pcie", "examples/efuse-pcie.ini",
+                                                  IDS_READ_EFUSE_SUCCEED, "ReaderEfuse"},
+                                         ReadCase{"eeprom_usb", "eeprom-usb", "examples/eeprom-usb.ini",
+                                                  IDS_READ_EEPROM_SUCCEED, "ReaderEE"},
+                                         ReadCase{"eeprom_pcie", "eeprom-pcie", "examples/eeprom-pcie.ini",
+                                                  IDS_READ_EEPROM_SUCCEED, "ReaderEE"},
+                                         ReadCase{"flash_usb", "flash-usb", "examples/flash-usb.ini",
+                                                  IDS_READ_FLASH_SUCCEED, "ReaderFF"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainDlgTest, ForceCheckSettingReachesTheEfuseFlows) {
+    Start("efuse-usb", ReadSource("examples/efuse-usb.ini"), "Force Check=1\n");
+    WaitUntilReady();
+    EXPECT_EQ(m_dlg->m_bForceCheck, 1u);
+    EXPECT_TRUE(IsForceCheckRequested());
+    m_dlg->reject();
+    ASSERT_TRUE(PumpUntil([&] { return m_dlg->HasEnded(); }));
+    EXPECT_FALSE(IsForceCheckRequested());
+}
+
 TEST_F(MainDlgTest, DownloadOnlyFormShowsTheFilePanelOnly) {
     std::string ini = ReadSource("examples/eeprom-usb.ini");
     ini.replace(ini.find("Customize UI=0"), 14, "Customize UI=2");
@@ -257,6 +317,7 @@ TEST_F(MainDlgTest, FailedReadShowsTheErrorAndTheDefaultImage) {
     Click(Dlg::IDC_READ);
     WaitForBoxes(1);
     WaitIdle();
+    EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(IDS_DETECT_DEVICE_FAIL));
     EXPECT_EQ(m_boxes.shown[0].caption, "ReaderEE");
     EXPECT_EQ(m_boxes.shown[0].icon, MsgIcon::Error);
     // The upload image is the default image again, and the panel shows it.
@@ -294,6 +355,26 @@ TEST_F(MainDlgTest, DeviceFieldEditsWriteTheUploadImage) {
     EXPECT_EQ(fields.GetPID(), 0x0C0D);
     EXPECT_EQ(fields.GetProduct(), "Line Reader");
     EXPECT_TRUE(m_boxes.shown.empty());
+}
+
+TEST_F(MainDlgTest, UpdateWritesTheEditedImageBackToTheReader) {
+    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    Click(Dlg::IDC_READ);
+    WaitForBoxes(1);
+    WaitIdle();
+    Type(Dlg::IDC_DEV_VID, "1A2B");
+    Type(Dlg::IDC_DEV_SERIAL, "LINE-3");
+    Click(Dlg::IDC_UPDATE);
+    WaitForBoxes(2);
+    WaitIdle();
+    EXPECT_EQ(m_boxes.shown[1].text, LoadMessage(IDS_UPDATE_EEPROM_SUCCEED));
+    Type(Dlg::IDC_DEV_VID, "0000");
+    Click(Dlg::IDC_READ);
+    WaitForBoxes(3);
+    WaitIdle();
+    EXPECT_EQ(Text(Dlg::IDC_DEV_VID), "1A2B");
+    EXPECT_EQ(Text(Dlg::IDC_DEV_SERIAL), "LINE-3");
 }
 
 TEST_F(MainDlgTest, StringsThatDoNotFitAreRefusedAndTheOldTextComesBack) {
@@ -360,10 +441,17 @@ TEST_F(MainDlgTest, FileModifiedOnDiskIsReloadedAndDownloadedWithOneClick) {
     // The reloaded file is shown and its download follows without a second click.
     WaitForBoxes(2);
     EXPECT_EQ(Text(Dlg::IDC_FILE_VID), "4321");
-    EXPECT_EQ(m_boxes.shown[1].caption.rfind("ReaderEE", 0), 0u) << m_boxes.shown[1].caption;
+    EXPECT_EQ(m_boxes.shown[1].text, LoadMessage(IDS_DOWNLOAD_EEPROM_SUCCEED));
+    EXPECT_EQ(m_boxes.shown[1].caption.rfind("ReaderEE - ", 0), 0u) << m_boxes.shown[1].caption;
     EXPECT_EQ(m_dlg->FileModified(), 0u);
     WaitIdle();
     uitest::SaveScreenshot(m_dlg.get(), "main-dialog-file-reloaded");
+    // The reader holds the reloaded image.
+    Click(Dlg::IDC_READ);
+    WaitForBoxes(3);
+    WaitIdle();
+    EXPECT_EQ(m_boxes.shown[2].text, LoadMessage(IDS_READ_EEPROM_SUCCEED));
+    EXPECT_EQ(Text(Dlg::IDC_DEV_VID), "4321");
 }
 
 TEST_F(MainDlgTest, DeclinedReloadDownloadsTheDataLoadedBeforeAndAsksAgainNextTime) {

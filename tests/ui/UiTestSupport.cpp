@@ -1,5 +1,7 @@
 #include "tests/ui/UiTestSupport.h"
 
+#include "platform/Clock.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -43,6 +45,7 @@ void SaveScreenshot(QWidget* widget, const std::string& name) {
 
 MsgAnswer RecordingMessageBoxes::Show(QWidget*, const MessageBoxRequest& request) {
     shown.push_back(request);
+    ticks.push_back(platform::GetTickCount());
     if (answers.empty())
         return MsgAnswer::Ok;
     MsgAnswer answer = answers.front();

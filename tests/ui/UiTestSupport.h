@@ -35,6 +35,8 @@ public:
     MsgAnswer Show(QWidget* parent, const MessageBoxRequest& request) override;
 
     std::vector<MessageBoxRequest> shown;
+    // The clock's tick count when each box was shown.
+    std::vector<uint32_t> ticks;
     std::deque<MsgAnswer> answers;
 
 private:

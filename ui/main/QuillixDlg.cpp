@@ -3,6 +3,7 @@
 #include "app/Messages.h"
 #include "app/QuillixApp.h"
 #include "core/Broadcast.h"
+#include "core/ForceCheck.h"
 #include "core/MessageIds.h"
 #include "core/VrkThread.h"
 #include "device/DevTypeInfo.h"
@@ -60,6 +61,7 @@ CQuillixDlg::CQuillixDlg(QWidget* parent) : CResultDialog(parent) {
 
 CQuillixDlg::~CQuillixDlg() {
     m_Watcher.StopWatch();
+    SetForceCheckReader(nullptr);
     if (g_pDetailDlg == m_pDetailDlg.get())
         g_pDetailDlg = nullptr;
 }
@@ -171,10 +173,17 @@ QLineEdit* CQuillixDlg::CreatePanelRows(int yOffset, int firstEditId, int firstL
     return controls.pVid;
 }
 
+uint32_t CQuillixDlg::ReadForceCheck() {
+    auto* dialog = dynamic_cast<CQuillixDlg*>(g_pMainDlg);
+    return dialog ? dialog->m_bForceCheck : 0;
+}
+
 void CQuillixDlg::OnInitDialog() {
     TraceScope scope("CQuillixDlg::OnInitDialog", kTraceApp);
     AddAboutEntry();
     LoadUserSetting();
+    // The EFUSE flows read the setting through this while the dialog exists.
+    SetForceCheckReader(&CQuillixDlg::ReadForceCheck);
     const bool flash = g_ProjectType == FLASH;
     m_DevControls.pVersion->setVisible(flash);
     m_FileControls.pVersion->setVisible(flash);
@@ -577,6 +586,7 @@ void CQuillixDlg::HideDetailDlg() {
 void CQuillixDlg::OnDestroy() {
     TraceScope scope("CQuillixDlg::OnDestroy", kTraceApp);
     m_Watcher.StopWatch();
+    SetForceCheckReader(nullptr);
     g_pDetailDlg = nullptr;
     m_pDetailDlg.reset();
     UpdateData(true);

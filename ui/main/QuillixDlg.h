@@ -73,6 +73,9 @@ protected:
     void OnDestroy() override;
 
 private:
+    // The force-check reader of the EFUSE flows: the setting of the main dialog that runs.
+    static uint32_t ReadForceCheck();
+
     struct VendorTexts {
         std::string strVid;
         std::string strPid;
