@@ -8,6 +8,7 @@
 #include "ui/DialogChoice.h"
 #include "ui/UpdateDlgPlaceholder.h"
 #include "ui/WindowTitles.h"
+#include "ui/editor/DetailDlg.h"
 #include "ui/main/QuillixDlg.h"
 
 namespace {
@@ -27,6 +28,7 @@ void RunSelectedDialog() {
     DialogChoice choice = ChooseDialog(g_dwCustomizeUI);
     TraceLine(scope, "Customize UI %u: %s\n", g_dwCustomizeUI, choice.className);
     if (choice.kind == DialogKind::Main) {
+        g_pfnCreateDetailDlg = CreateDetailDlg;
         CQuillixDlg dialog;
         RunModal(dialog, choice.globalPointer);
         return;

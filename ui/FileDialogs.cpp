@@ -28,6 +28,23 @@ IFileDialogs* g_pFileDialogs = &g_QtFileDialogs;
 
 } // namespace
 
+std::optional<std::string> IFileDialogs::GetSaveFileName(QWidget* parent, const OpenFileRequest& request) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(ToQt(request.defaultExtension));
+    dialog.setNameFilter(QtNameFilter(request.filter));
+    if (!request.initialPath.empty())
+        dialog.selectFile(ToQt(request.initialPath));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return FromQt(dialog.selectedFiles().front());
+}
+
+std::optional<std::string> ShowSaveFileDialog(QWidget* parent, const OpenFileRequest& request) {
+    return g_pFileDialogs->GetSaveFileName(parent, request);
+}
+
 std::optional<std::string> ShowOpenFileDialog(QWidget* parent, const OpenFileRequest& request) {
     return g_pFileDialogs->GetOpenFileName(parent, request);
 }

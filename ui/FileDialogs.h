@@ -22,9 +22,13 @@ public:
     virtual ~IFileDialogs() = default;
     // The chosen path, or nothing when the user cancelled.
     virtual std::optional<std::string> GetOpenFileName(QWidget* parent, const OpenFileRequest& request) = 0;
+    // A file-save dialog: the path to write, or nothing when the user cancelled. Overwriting an existing
+    // file needs the user's confirmation. The default shows the Qt file dialog.
+    virtual std::optional<std::string> GetSaveFileName(QWidget* parent, const OpenFileRequest& request);
 };
 
 std::optional<std::string> ShowOpenFileDialog(QWidget* parent, const OpenFileRequest& request);
+std::optional<std::string> ShowSaveFileDialog(QWidget* parent, const OpenFileRequest& request);
 
 // Installs the file dialogs to use (nullptr: the Qt ones again); returns the previous ones.
 IFileDialogs* SetFileDialogs(IFileDialogs* dialogs);
