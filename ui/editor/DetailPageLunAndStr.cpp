@@ -82,7 +82,7 @@ void CDetailPage_LunAndStr::CreateControls() {
         label(0, QString::fromLatin1(sockets ? kSocketHeadings[c] : kColumnHeadings[c]),
               {ColumnX(m_layout, c) - 4, 30, sockets ? 20 : 32, 8});
     const int previewX = ColumnX(m_layout, columns - 1) + 26;
-    label(0, QStringLiteral("Inquiry String Mode"), {previewX, 30, 70, 8});
+    label(0, QStringLiteral("Inquiry String Mode"), {previewX + 6, 30, 68, 8});
     m_pInqMode = new QComboBox(this);
     m_pInqMode->setObjectName(ControlName(IDC_INQ_MODE));
     Place(m_pInqMode, {previewX + 72, 28, 90, 12});
@@ -98,12 +98,12 @@ void CDetailPage_LunAndStr::CreateControls() {
             connect(box, &QCheckBox::clicked, this, [this, c, r] { OnCardClicked(c, r); });
             m_pCard[c][r] = box;
         }
-        m_pPreview[r] = label(IDC_PREVIEW + r, QString(), {previewX, y + 2, 140, 8});
+        m_pPreview[r] = label(IDC_PREVIEW + r, QString(), {previewX, y + 2, 122, 8});
         m_pPreview[r]->setFont(fixed);
         m_pLunStr[r] = new QLineEdit(this);
         m_pLunStr[r]->setObjectName(ControlName(IDC_LUN_STR + r));
         m_pLunStr[r]->setMaxLength(16);
-        Place(m_pLunStr[r], {previewX + 145, y, 70, 12});
+        Place(m_pLunStr[r], {previewX + 124, y, 60, 12});
         connect(m_pLunStr[r], &QLineEdit::textEdited, this, [this, r] { OnLunStrChanged(r); });
     }
 
