@@ -26,6 +26,24 @@ public:
     // 41511, 41905). Leaves the reader closed.
     uint32_t CheckDeviceForSilentWrite();
 
+    // Firmware-update operations of the update dialogs and the station (device/FlashFirmwareOps.cpp).
+    // Status goes out as UM_FW_STATUS (41906/41905 or 41511, 41512, 41513), versions as UM_FW_VERSIONS;
+    // each leaves no reader open.
+    uint32_t DT_CheckDevInfo() override;
+    uint32_t DT_WaitCheckDevInfo(uint32_t flag) override;
+    uint32_t DT_GetFwVersion() override;
+    uint32_t DT_LoadFwVersion() override;
+    uint32_t DT_UpdateSocket(uint32_t socket) override;
+    uint32_t DT_UpdateReader(uint32_t index) override;
+    uint32_t DT_ScanReaders(uint32_t flag) override;
+    uint32_t DT_CheckReaders() override;
+    uint32_t DT_ResetReaders() override;
+    uint32_t DT_WaitReaders() override;
+
+    // The firmware-table section of config.ini whose "Rom FwVersion" is the reader's firmware key:
+    // sets m_strDownloadFile and m_strDevFwInfo and returns 1; 0 leaves both unchanged.
+    uint32_t FindFwFile(uint32_t firmwareKey);
+
 private:
     uint32_t SilentRead(const std::string& path, DumpFormat format);
 };
