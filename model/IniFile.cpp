@@ -112,31 +112,29 @@ void CIniFile::Clear() {
     m_Sections.clear();
     m_SectionNames.clear();
     m_HeaderComments.clear();
+    m_SectionIndex.clear();
 }
 
 int CIniFile::FindSection(const std::string& section) const {
-    std::string wanted = FoldCase(section);
-    for (size_t i = 0; i < m_SectionNames.size(); ++i)
-        if (FoldCase(m_SectionNames[i]) == wanted)
-            return static_cast<int>(i);
-    return INI_NOT_FOUND;
+    auto found = m_SectionIndex.find(FoldCase(section));
+    return found == m_SectionIndex.end() ? INI_NOT_FOUND : found->second;
 }
 
 int CIniFile::FindEntry(int section, const std::string& entry) const {
     if (section < 0 || section >= SectionCount())
         return INI_NOT_FOUND;
-    const auto& names = m_Sections[static_cast<size_t>(section)].names;
-    std::string wanted = FoldCase(entry);
-    for (size_t i = 0; i < names.size(); ++i)
-        if (FoldCase(names[i]) == wanted)
-            return static_cast<int>(i);
-    return INI_NOT_FOUND;
+    const auto& index = m_Sections[static_cast<size_t>(section)].index;
+    auto found = index.find(FoldCase(entry));
+    return found == index.end() ? INI_NOT_FOUND : found->second;
 }
 
 int CIniFile::AddSection(const std::string& section) {
     m_Sections.emplace_back();
     m_SectionNames.push_back(section);
-    return SectionCount() - 1;
+    int added = SectionCount() - 1;
+    // A repeated name keeps pointing at the first section of that name.
+    m_SectionIndex.emplace(FoldCase(section), added);
+    return added;
 }
 
 bool CIniFile::SetEntry(const std::string& section, const std::string& entry, const std::string& value,
@@ -152,6 +150,7 @@ bool CIniFile::SetEntry(const std::string& section, const std::string& entry, co
     if (e == INI_NOT_FOUND) {
         if (!create)
             return false;
+        target.index.emplace(FoldCase(entry), static_cast<int>(target.names.size()));
         target.names.push_back(entry);
         target.values.push_back(value);
     } else {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // One INI file held in memory as ordered lists of byte strings. Names compare ignoring ASCII case;
@@ -14,6 +15,8 @@ public:
         std::vector<std::string> names;
         std::vector<std::string> values;
         std::vector<std::string> comments;
+        // Case-folded entry name -> index of its first entry, so look-ups do not scan the section.
+        std::unordered_map<std::string, int> index;
     };
 
     explicit CIniFile(std::string path = std::string());
@@ -61,4 +64,6 @@ protected:
     std::vector<IniSection> m_Sections;
     std::vector<std::string> m_SectionNames;
     std::vector<std::string> m_HeaderComments;
+    // Case-folded section name -> index of the first section of that name.
+    std::unordered_map<std::string, int> m_SectionIndex;
 };
