@@ -174,6 +174,9 @@ private:
             reader.hub = Number(value, 0xFFFF, key);
         } else if (key == "port" && reader.bus == Bus::Usb) {
             reader.port = Number(value, 0xFF, key);
+        } else if (key == "zero-key-reads") {
+            // From now on and after each reset.
+            reader.zeroKeyReads = reader.zeroKeyLeft = Number(value, 0xFFFFFFFF, key);
         } else if (key == "ldo") {
             reader.ldo = static_cast<uint8_t>(Number(value, 0xFF, key));
         } else if (key.rfind("accept.", 0) == 0) {

@@ -176,6 +176,7 @@ uint32_t QDReadStatus(uint32_t dev, uint8_t* status, uint32_t length) {
         [&](ReaderModel& model, OpenHandle&) -> uint32_t {
             if (!model.ReadStatus(status, length))
                 return 0;
+            model.HideFirmwareKey(status);
             model.Faults().ApplyToRead(status, kStatusSize);
             return 1;
         },
@@ -190,6 +191,7 @@ uint32_t QDPpStatus(uint32_t dev, uint8_t* status, uint32_t length) {
         [&](ReaderModel& model, OpenHandle&) -> uint32_t {
             if (!model.ReadExtendedStatus(status, length))
                 return 0;
+            model.HideSubVersion(status);
             model.Faults().ApplyToRead(status, kExtStatusSize);
             return 1;
         },

@@ -39,6 +39,22 @@ bool ReaderModel::ReadExtendedStatus(uint8_t* out, uint32_t length) const {
     return true;
 }
 
+void ReaderModel::HideFirmwareKey(uint8_t* status) {
+    bool hide = m_reader.zeroKeyLeft > 0;
+    if (hide) {
+        status[7] = status[8] = 0;
+        --m_reader.zeroKeyLeft;
+    }
+    if (hide || m_reader.zeroKeyShown)
+        m_state.Touch();
+    m_reader.zeroKeyShown = hide;
+}
+
+void ReaderModel::HideSubVersion(uint8_t* ext) {
+    if (m_reader.zeroKeyShown)
+        ext[0] = ext[1] = 0;
+}
+
 uint8_t ReaderModel::StoredRegister(uint16_t address) const {
     auto it = m_reader.registers.find(address);
     return it != m_reader.registers.end() ? it->second : PowerOnValue(address);
@@ -70,6 +86,7 @@ bool ReaderModel::Reset(std::string_view entry) {
     if (m_reader.refusedResets.count(std::string(entry)))
         return false;
     m_state.Disconnect(m_index, m_faults.KeepsAwayAfterReset());
+    m_reader.zeroKeyLeft = m_reader.zeroKeyReads;
     return true;
 }
 

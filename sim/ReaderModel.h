@@ -26,6 +26,11 @@ public:
     // Status blocks; the extended one only when the status says it is present.
     bool ReadStatus(uint8_t* out, uint32_t length) const;
     bool ReadExtendedStatus(uint8_t* out, uint32_t length) const;
+    // A reader that has just restarted shows a zero firmware key for a number of status reads: zeroes
+    // the version bytes of a status block just read, and the sub-version of the extended block read
+    // after it.
+    void HideFirmwareKey(uint8_t* status);
+    void HideSubVersion(uint8_t* ext);
     bool ExtendedStatusPresent() const { return (m_reader.status[15] & 0x80) != 0; }
     // Flash access methods the reader offers.
     bool HasFlashAccess32() const { return ExtendedStatusPresent() && (m_reader.ext[29] & 0x02) != 0; }

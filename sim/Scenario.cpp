@@ -77,6 +77,9 @@ bool LoadReader(const CIniFile& ini, const std::string& section, Reader& reader,
     reader.hub = number("Hub", 0);
     reader.port = number("Port", 0);
     reader.ldo = static_cast<uint8_t>(number("Ldo", 0x08));
+    reader.zeroKeyReads = number("ZeroKeyReads", 0);
+    reader.zeroKeyLeft = number("ZeroKeyLeft", 0);
+    reader.zeroKeyShown = number("ZeroKeyShown", 0) != 0;
     reader.generation = number("Generation", 0);
     reader.away = number("Away", 0) != 0;
     reader.awayOpens = number("AwayOpens", 0);
@@ -135,6 +138,9 @@ void StoreReader(CIniFile& ini, const std::string& section, const Reader& reader
     set("Hub", std::to_string(reader.hub));
     set("Port", std::to_string(reader.port));
     set("Ldo", Hex(reader.ldo));
+    set("ZeroKeyReads", std::to_string(reader.zeroKeyReads));
+    set("ZeroKeyLeft", std::to_string(reader.zeroKeyLeft));
+    set("ZeroKeyShown", reader.zeroKeyShown ? "1" : "0");
     std::string registers;
     for (const auto& [address, value] : reader.registers)
         registers += platform::StrPrintf("%s%04X:%02X", registers.empty() ? "" : " ", address, value);

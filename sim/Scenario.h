@@ -47,6 +47,11 @@ struct Reader {
     uint32_t hub = 0;      // USB readers: hub number (from 1) and port
     uint32_t port = 0;
     uint8_t ldo = 0x08;
+    // After each reset, the next zeroKeyReads status reads show a zero firmware key (status bytes 7-8
+    // and, on the extended status read that follows, bytes 0-1).
+    uint32_t zeroKeyReads = 0;
+    uint32_t zeroKeyLeft = 0;              // status reads that still show it
+    bool zeroKeyShown = false;             // the last status read showed it
     std::map<uint16_t, uint8_t> registers; // registers written since the last reset
     std::map<uint32_t, uint16_t> phy;      // (port << 16 | register) -> value
     std::set<std::string> refusedResets;   // reset entries this reader refuses
