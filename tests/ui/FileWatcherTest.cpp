@@ -1,4 +1,5 @@
 #include "platform/FakeClock.h"
+#include "platform/FileSystem.h"
 #include "tests/support/TempDir.h"
 #include "ui/main/MyEvent.h"
 
@@ -107,10 +108,11 @@ TEST_F(WatcherTest, ChangeRemovalAndReturnSetTheDialogFlags) {
     m_watcher.AddFile(m_path);
     ASSERT_TRUE(m_watcher.StartWatch());
 
-    // A change of another file in the folder leaves the watched one alone.
-    m_dir.Write("other.bin", "x");
-    m_dir.Write("image.bin", "second");
-    SetWriteTime(m_path, 1'000'010);
+    // A new version prepared elsewhere replaces the file in one step, so exactly one change is seen.
+    ASSERT_TRUE(platform::CreateDirectories(m_dir.File("staging")));
+    m_dir.Write("staging/image.bin", "second");
+    SetWriteTime(m_dir.File("staging/image.bin"), 1'000'010);
+    ASSERT_EQ(std::rename(m_dir.File("staging/image.bin").c_str(), m_path.c_str()), 0);
     ASSERT_TRUE(WaitFor([&] { return m_modified == 1; }));
     EXPECT_EQ(m_missing, 0u);
     // Every check waits for the writer first.
@@ -118,12 +120,12 @@ TEST_F(WatcherTest, ChangeRemovalAndReturnSetTheDialogFlags) {
         EXPECT_EQ(ms, 128u);
 
     m_modified = 0;
-    ASSERT_EQ(std::rename(m_path.c_str(), m_dir.File("moved.bin").c_str()), 0);
+    ASSERT_EQ(std::rename(m_path.c_str(), m_dir.File("staging/moved.bin").c_str()), 0);
     ASSERT_TRUE(WaitFor([&] { return m_missing == 1; }));
     EXPECT_EQ(m_modified, 0u);
 
     // The same file back again (same time) counts as modified, and clears "missing".
-    ASSERT_EQ(std::rename(m_dir.File("moved.bin").c_str(), m_path.c_str()), 0);
+    ASSERT_EQ(std::rename(m_dir.File("staging/moved.bin").c_str(), m_path.c_str()), 0);
     ASSERT_TRUE(WaitFor([&] { return m_modified == 1; }));
     EXPECT_EQ(m_missing, 0u);
 }

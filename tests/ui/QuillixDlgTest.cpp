@@ -12,6 +12,7 @@
 #include "platform/FileSystem.h"
 #include "tests/support/SimReader.h"
 #include "tests/ui/UiTestSupport.h"
+#include "ui/DetailDlgLink.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -21,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <fstream>
 #include <memory>
@@ -33,6 +35,40 @@ using uitest::PumpUntil;
 namespace {
 
 using Dlg = CQuillixDlg;
+
+// The vendor-information editor as a recorder of what the main dialog tells it.
+class FakeDetailDialog : public IDetailDialog {
+public:
+    struct Message {
+        uint32_t id;
+        uintptr_t wParam;
+        intptr_t lParam;
+        bool operator==(const Message&) const = default;
+    };
+
+    FakeDetailDialog() { s_pCurrent = this; }
+    ~FakeDetailDialog() override { s_pCurrent = nullptr; }
+    void PostMessage(uint32_t id, uintptr_t wParam, intptr_t lParam) override {
+        messages.push_back({id, wParam, lParam});
+    }
+    void ReloadSettings() override { ++reloads; }
+    void EnableControls(uint32_t devBusy, uint32_t downBusy) override { enabled = {devBusy, downBusy}; }
+    void ShowAt(const QPoint& topLeft) override { shownAt = topLeft; }
+    size_t Count(uint32_t id) const {
+        return static_cast<size_t>(
+            std::count_if(messages.begin(), messages.end(), [id](const Message& m) { return m.id == id; }));
+    }
+
+    static std::unique_ptr<IDetailDialog> Create(QWidget*) { return std::make_unique<FakeDetailDialog>(); }
+    static FakeDetailDialog* s_pCurrent;
+
+    std::vector<Message> messages;
+    int reloads = 0;
+    std::pair<uint32_t, uint32_t> enabled{9, 9};
+    std::optional<QPoint> shownAt;
+};
+
+FakeDetailDialog* FakeDetailDialog::s_pCurrent = nullptr;
 
 std::string ReadSource(const std::string& relative) {
     std::ifstream in(std::string(QUILLIX_SOURCE_DIR "/") + relative, std::ios::binary);
@@ -65,6 +101,7 @@ protected:
         g_pIcTypeIni->Parse_ProjectType();
         CreateDevTypeInfo();
 
+        g_pfnCreateDetailDlg = &FakeDetailDialog::Create;
         m_dlg = std::make_unique<Dlg>();
         g_pMainDlg = m_dlg.get();
         m_dlg->Create();
@@ -86,6 +123,7 @@ protected:
             g_pMainDlg = nullptr;
             m_dlg.reset();
         }
+        g_pfnCreateDetailDlg = nullptr;
         DestroyDevTypeInfo();
         delete g_pIcTypeIni;
         g_pIcTypeIni = nullptr;
@@ -111,6 +149,15 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return m_boxes.shown.size() >= count; })) << m_boxes.shown.size();
         uitest::PumpPending();
     }
+    FakeDetailDialog* Detail() { return FakeDetailDialog::s_pCurrent; }
+    // Clicks Read and waits for its result box and for the changed image it reports afterwards.
+    void ReadAndWait(size_t boxes) {
+        const size_t changes = Detail() ? Detail()->Count(UM_IMAGE_CHANGED) : 0;
+        Click(Dlg::IDC_READ);
+        WaitForBoxes(boxes);
+        ASSERT_TRUE(PumpUntil([&] { return Detail() && Detail()->Count(UM_IMAGE_CHANGED) > changes; }));
+        WaitIdle();
+    }
     void WaitIdle() {
         ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_READ) && Text(Dlg::IDC_UPDATE) == "Update"; }));
     }
@@ -119,8 +166,15 @@ protected:
         edit->setText(QString::fromStdString(text));
         emit edit->textEdited(edit->text());
     }
+    // Moves a file prepared elsewhere over `path` with a later write time: one change, seen once.
+    void ReplaceFile(const std::string& path, const std::string& prepared) {
+        timespec later[2] = {{UTIME_OMIT, 0}, {time(nullptr) + 60, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, prepared.c_str(), later, 0), 0);
+        ASSERT_EQ(rename(prepared.c_str(), path.c_str()), 0);
+    }
     // Writes the upload image (the default image after start-up) into a file of the program folder.
     std::string SaveUploadImage(const std::string& name) {
+        platform::CreateDirectories(platform::FolderOf(Folder().File(name)));
         Folder().Write(name, std::string(reinterpret_cast<const char*>(g_pDevTypeInfo->GetDataUp()),
                                          g_pDevTypeInfo->GetDataUpSize()));
         return Folder().File(name);
@@ -219,9 +273,7 @@ TEST_P(MainDlgRead, ShowsTheReaderImage) {
     Start(c.preset, ReadSource(c.ini));
     WaitUntilReady();
     const uint32_t posted = m_clock.TickCount();
-    Click(Dlg::IDC_READ);
-    WaitForBoxes(1);
-    WaitIdle();
+    ReadAndWait(1);
     ASSERT_EQ(m_boxes.shown.size(), 1u);
     EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(c.success));
     EXPECT_EQ(m_boxes.shown[0].caption,
@@ -314,9 +366,7 @@ TEST_F(MainDlgTest, FailedReadShowsTheErrorAndTheDefaultImage) {
     Start("none", ReadSource("examples/eeprom-usb.ini"));
     WaitUntilReady();
     Type(Dlg::IDC_DEV_VID, "ABCD");
-    Click(Dlg::IDC_READ);
-    WaitForBoxes(1);
-    WaitIdle();
+    ReadAndWait(1);
     EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(IDS_DETECT_DEVICE_FAIL));
     EXPECT_EQ(m_boxes.shown[0].caption, "ReaderEE");
     EXPECT_EQ(m_boxes.shown[0].icon, MsgIcon::Error);
@@ -332,9 +382,7 @@ TEST_F(MainDlgTest, SuccessCaptionCarriesTheElapsedTime) {
     Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
     WaitUntilReady();
     const uint32_t posted = m_clock.TickCount();
-    Click(Dlg::IDC_READ);
-    WaitForBoxes(1);
-    WaitIdle();
+    ReadAndWait(1);
     m_clock.Advance(1234);
     const uint32_t elapsed = m_clock.TickCount() - posted;
     m_dlg->PostMessage(UM_SUCCEED, IDS_READ_EEPROM_SUCCEED, 0);
@@ -360,9 +408,7 @@ TEST_F(MainDlgTest, DeviceFieldEditsWriteTheUploadImage) {
 TEST_F(MainDlgTest, UpdateWritesTheEditedImageBackToTheReader) {
     Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
     WaitUntilReady();
-    Click(Dlg::IDC_READ);
-    WaitForBoxes(1);
-    WaitIdle();
+    ReadAndWait(1);
     Type(Dlg::IDC_DEV_VID, "1A2B");
     Type(Dlg::IDC_DEV_SERIAL, "LINE-3");
     Click(Dlg::IDC_UPDATE);
@@ -370,11 +416,48 @@ TEST_F(MainDlgTest, UpdateWritesTheEditedImageBackToTheReader) {
     WaitIdle();
     EXPECT_EQ(m_boxes.shown[1].text, LoadMessage(IDS_UPDATE_EEPROM_SUCCEED));
     Type(Dlg::IDC_DEV_VID, "0000");
-    Click(Dlg::IDC_READ);
-    WaitForBoxes(3);
-    WaitIdle();
+    ReadAndWait(3);
     EXPECT_EQ(Text(Dlg::IDC_DEV_VID), "1A2B");
     EXPECT_EQ(Text(Dlg::IDC_DEV_SERIAL), "LINE-3");
+}
+
+TEST_F(MainDlgTest, DetailDialogFollowsTheMainDialog) {
+    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    ASSERT_NE(Detail(), nullptr);
+    EXPECT_EQ(Detail()->reloads, 1);
+    EXPECT_TRUE(Visible(Dlg::IDC_DETAIL));
+    EXPECT_EQ(Detail()->enabled, std::make_pair(0u, 0u));
+
+    Click(Dlg::IDC_DETAIL);
+    ASSERT_TRUE(Detail()->shownAt.has_value());
+    EXPECT_EQ(Detail()->shownAt->x(), m_dlg->frameGeometry().right() + 1);
+    EXPECT_EQ(Detail()->shownAt->y(), m_dlg->frameGeometry().top());
+    EXPECT_TRUE(Control<QPushButton>(Dlg::IDC_DETAIL)->isChecked());
+    // While the editor is open the file side is locked.
+    EXPECT_FALSE(Enabled(Dlg::IDC_BROWSE));
+    EXPECT_TRUE(Enabled(Dlg::IDC_READ));
+
+    // A product edit: refresh, scroll and highlight the new product string.
+    Detail()->messages.clear();
+    g_pIcTypeIni->m_byLastWritePos = 0;
+    Type(Dlg::IDC_DEV_PRODUCT, "Line 7");
+    ASSERT_EQ(Detail()->messages.size(), 3u);
+    const uint32_t position = Detail()->messages[1].wParam;
+    EXPECT_EQ(Detail()->messages[0], (FakeDetailDialog::Message{UM_DETAIL_REFRESH, 1, 0}));
+    EXPECT_EQ(Detail()->messages[1], (FakeDetailDialog::Message{UM_DETAIL_SCROLL_TO, position, 0}));
+    EXPECT_EQ(Detail()->messages[2], (FakeDetailDialog::Message{UM_DETAIL_HIGHLIGHT, position, 8}));
+    EXPECT_EQ(g_pIcTypeIni->m_byLastWritePos, 0);
+
+    Click(Dlg::IDC_DETAIL);
+    EXPECT_EQ(Detail()->messages.back(), (FakeDetailDialog::Message{UM_DETAIL_SHOW, 0, 0}));
+    EXPECT_FALSE(Control<QPushButton>(Dlg::IDC_DETAIL)->isChecked());
+    EXPECT_TRUE(Enabled(Dlg::IDC_BROWSE));
+
+    // A read is forwarded with its check result, and the editor follows the busy state.
+    ReadAndWait(1);
+    EXPECT_EQ(Detail()->messages.back(), (FakeDetailDialog::Message{UM_IMAGE_CHANGED, 1, 0}));
+    EXPECT_EQ(Detail()->enabled, std::make_pair(0u, 0u));
 }
 
 TEST_F(MainDlgTest, StringsThatDoNotFitAreRefusedAndTheOldTextComesBack) {
@@ -427,11 +510,9 @@ TEST_F(MainDlgTest, FileModifiedOnDiskIsReloadedAndDownloadedWithOneClick) {
     Click(Dlg::IDC_BROWSE);
     ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_FILE_VID); }));
 
-    // Another program writes a new VID into the file.
+    // Another program replaces the file by one with a new VID.
     g_pDevTypeInfo->UploadFields().SetVID(0x4321);
-    SaveUploadImage("image.bin");
-    timespec later[2] = {{UTIME_OMIT, 0}, {time(nullptr) + 60, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+    ReplaceFile(path, SaveUploadImage("staging/image.bin"));
     ASSERT_TRUE(PumpUntil([&] { return m_dlg->FileModified() == 1; }));
 
     Click(Dlg::IDC_DOWNLOAD);
@@ -447,9 +528,7 @@ TEST_F(MainDlgTest, FileModifiedOnDiskIsReloadedAndDownloadedWithOneClick) {
     WaitIdle();
     uitest::SaveScreenshot(m_dlg.get(), "main-dialog-file-reloaded");
     // The reader holds the reloaded image.
-    Click(Dlg::IDC_READ);
-    WaitForBoxes(3);
-    WaitIdle();
+    ReadAndWait(3);
     EXPECT_EQ(m_boxes.shown[2].text, LoadMessage(IDS_READ_EEPROM_SUCCEED));
     EXPECT_EQ(Text(Dlg::IDC_DEV_VID), "4321");
 }
@@ -462,8 +541,8 @@ TEST_F(MainDlgTest, DeclinedReloadDownloadsTheDataLoadedBeforeAndAsksAgainNextTi
     Click(Dlg::IDC_BROWSE);
     ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_FILE_VID); }));
     const std::string vid = Text(Dlg::IDC_FILE_VID);
-    timespec later[2] = {{UTIME_OMIT, 0}, {time(nullptr) + 60, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), later, 0), 0);
+    g_pDevTypeInfo->UploadFields().SetVID(0x4321);
+    ReplaceFile(path, SaveUploadImage("staging/image.bin"));
     ASSERT_TRUE(PumpUntil([&] { return m_dlg->FileModified() == 1; }));
 
     m_boxes.answers.push_back(MsgAnswer::Cancel);

@@ -19,8 +19,9 @@ void EnsureApplication() {
     static int argc = 1;
     static char name[] = "ui_tests";
     static char* argv[] = {name, nullptr};
-    // Lives until the test program ends.
-    static QApplication application(argc, argv);
+    // Never destroyed: Qt cannot tear its application down from the exit handlers, after main.
+    static QApplication* application = new QApplication(argc, argv);
+    (void)application;
 }
 
 bool PumpUntil(const std::function<bool()>& done, int deadlineMs) {
