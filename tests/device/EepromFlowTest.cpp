@@ -163,6 +163,16 @@ TEST_F(EepromFlowTest, OneByteDifferentOnReadBackFailsWithoutReset) {
     }
 }
 
+TEST_F(EepromFlowTest, CancelAfterTheBlockStopsTheWrite) {
+    CMpFlow_Eeprom& eeprom = Begin(USB);
+    m_dialog.cancelOn = "P30";
+    eeprom.SetDownloadImage(Counting(128));
+    EXPECT_EQ(eeprom.DT_Download(), 0u);
+    EXPECT_EQ(Posted(), (std::vector<std::string>{"P20", "P30", "F41806"}));
+    EXPECT_THAT(Transfers(), ElementsAre("QDWriteEeprom(0x1FF"));
+    EXPECT_THAT(Calls("QDSwReset"), IsEmpty());
+}
+
 TEST_F(EepromFlowTest, ReadBackThatFailsIsTraced) {
     CMpFlow_Eeprom& eeprom = Begin(USB);
     Sim("fault 0 fail QDReadEeprom 3");

@@ -313,7 +313,6 @@ TEST_F(EfuseFlowTest, ForcedInitialValueCheckNeedsTheMainDialog) {
         {"efuse-usb-mapped", true, 1, MappedPhysical(), MappedImage(), "S41654"},
     };
     static uint32_t force = 0;
-    SetForceCheckReader([] { return force; });
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.preset) + (c.dialog ? " dialog" : " no dialog") + " force " +
                      std::to_string(c.force));
@@ -473,6 +472,23 @@ TEST_F(EfuseFlowTest, FrameFailuresWithoutADialogBecomeTheExitCode) {
         EXPECT_EQ(g_dwErrorCode, c.code);
         EXPECT_EQ(efuse.DT_SilentErase(1), 0u);
         EXPECT_EQ(g_dwErrorCode, 41500u) << "EFUSE cannot be erased";
+        TearDown();
+    }
+}
+
+TEST_F(EfuseFlowTest, CancelledProgrammingBurnsNothing) {
+    for (const char* preset : {"efuse-usb", "efuse-usb-reg", "efuse-usb-mapped", "efuse-pcie"}) {
+        SCOPED_TRACE(preset);
+        CMpFlow_Efuse& efuse = Begin(preset);
+        std::vector<uint8_t> before = Memory("efuse");
+        efuse.SetDownloadImage(std::string(preset) == "efuse-usb-mapped" ? MappedImage()
+                                                                         : Bytes(before.size(), 0x00));
+        m_dialog.cancelOn = "P40";
+        EXPECT_EQ(efuse.DT_Download(), 0u);
+        EXPECT_EQ(Posted(), (std::vector<std::string>{"P20", "P30", "P40", "F41606"}));
+        EXPECT_EQ(Memory("efuse"), before);
+        EXPECT_THAT(Calls("QDWriteEfuse"), IsEmpty());
+        EXPECT_THAT(Calls("QDSwReset"), IsEmpty());
         TearDown();
     }
 }

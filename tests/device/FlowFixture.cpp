@@ -24,6 +24,8 @@ void RecordingDialog::PostMessage(uint32_t id, uintptr_t wParam, intptr_t) {
     default:
         posted.push_back("#" + std::to_string(id) + ":" + std::to_string(wParam));
     }
+    if (!cancelOn.empty() && posted.back() == cancelOn)
+        SetCancelFlag();
 }
 
 void FlowTest::StartWith(std::unique_ptr<CDevTypeInfo> devType, const std::string& preset, BusType bus) {
@@ -56,6 +58,8 @@ void FlowTest::TearDown() {
     g_pMainDlg = nullptr;
     SetForceCheckReader(nullptr);
     m_dialog.posted.clear();
+    m_dialog.cancelOn.clear();
+    m_dialog.ClearCancelFlag();
     m_clock.ClearSleeps();
     g_BusType = USB;
     g_dwErrorCode = 0;

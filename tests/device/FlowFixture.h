@@ -20,6 +20,8 @@ public:
     void PostMessage(uint32_t id, uintptr_t wParam, intptr_t) override;
     // "P20" for progress, "F41604" for a failure, "S41651" for a success, "#<id>:<wParam>" otherwise.
     std::vector<std::string> posted;
+    // The user cancels when this message arrives.
+    std::string cancelOn;
 };
 
 // One device-type object on the simulated reader, with the fake clock, the call journal and the
