@@ -23,11 +23,11 @@ uint32_t Finish(uint32_t result, ResultCode success) {
 } // namespace
 
 uint32_t CEfuseInfo_USB::DT_Read() {
-    return RunOperation(false, [this] { return Finish(EFP_ReadUsb(), IDS_READ_EFUSE_SUCCEED); });
+    return RunOperation([this] { return Finish(EFP_ReadUsb(), IDS_READ_EFUSE_SUCCEED); });
 }
 
 uint32_t CEfuseInfo_USB::DT_Erase() {
-    return RunOperation(false, [this]() -> uint32_t {
+    return RunOperation([this]() -> uint32_t {
         if (EFP_ReadUsb() != 1) {
             BroadcastResult(UM_FAIL, IDS_READ_EFUSE_FAIL, 0);
             return 0;
@@ -44,7 +44,7 @@ uint32_t CEfuseInfo_USB::DT_Erase() {
 }
 
 uint32_t CEfuseInfo_USB::ProgramAndReset(uint32_t (CMpFlow_Efuse::*flow)(), ResultCode success) {
-    return RunOperation(false, [this, flow, success]() -> uint32_t {
+    return RunOperation([this, flow, success]() -> uint32_t {
         uint32_t result = (this->*flow)();
         if (result != 1)
             return result;
@@ -78,11 +78,11 @@ uint32_t CEfuseInfo_USB::DT_SilentReadTxt(const std::string& path) {
 }
 
 uint32_t CEfuseInfo_PCIE::DT_Read() {
-    return RunOperation(false, [this] { return Finish(EFP_ReadEx(), IDS_READ_EFUSE_SUCCEED); });
+    return RunOperation([this] { return Finish(EFP_ReadEx(), IDS_READ_EFUSE_SUCCEED); });
 }
 
 uint32_t CEfuseInfo_PCIE::DT_Erase() {
-    return RunOperation(false, [this]() -> uint32_t {
+    return RunOperation([this]() -> uint32_t {
         if (EFP_ReadEx() != 1) {
             BroadcastResult(UM_FAIL, IDS_READ_EFUSE_FAIL, 0);
             return 0;
@@ -96,14 +96,14 @@ uint32_t CEfuseInfo_PCIE::DT_Erase() {
 }
 
 uint32_t CEfuseInfo_PCIE::DT_Update() {
-    return RunOperation(false, [this] {
+    return RunOperation([this] {
         TraceScope scope("CEfuseInfo::EFP_Update", kTraceDevice);
         return Finish(EFP_UpdateEx(), IDS_UPDATE_EFUSE_SUCCEED);
     });
 }
 
 uint32_t CEfuseInfo_PCIE::DT_Download() {
-    return RunOperation(false, [this] { return Finish(EFP_DownloadEx(), IDS_DOWNLOAD_EFUSE_SUCCEED); });
+    return RunOperation([this] { return Finish(EFP_DownloadEx(), IDS_DOWNLOAD_EFUSE_SUCCEED); });
 }
 
 uint32_t CEfuseInfo_PCIE::DT_SilentWriteBin(const std::string& path) {

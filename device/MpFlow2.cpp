@@ -1,7 +1,7 @@
 #include "device/MpFlow2.h"
 
-uint32_t CMpFlow2::RunOperation(bool forFlash, const std::function<uint32_t()>& body) {
-    if (!BeginOperation(forFlash)) {
+uint32_t CMpFlow2::RunOperation(const std::function<uint32_t()>& body) {
+    if (!BeginOperation(false)) {
         CloseDevice();
         return 0;
     }

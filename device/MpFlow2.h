@@ -22,10 +22,10 @@ public:
     static constexpr uint8_t kEfuseIdleVoltage = 0x38;
     static constexpr uint16_t kEepromBlockLength = 0x1FF;
 
-    // The frame of every read, erase, update and download: refuse two or more readers (41513), open
-    // the reader (41511, progress 20; for FLASH the flash opening), run the body, close the reader on
-    // every path. The body's result, or 0 when the reader could not be opened.
-    uint32_t RunOperation(bool forFlash, const std::function<uint32_t()>& body);
+    // The frame of every EFUSE and EEPROM operation: refuse two or more readers (41513), open the
+    // reader (41511, progress 20), run the body, close the reader on every path. The body's result, or
+    // 0 when the reader could not be opened.
+    uint32_t RunOperation(const std::function<uint32_t()>& body);
 
     // Chip generation of a USB reader (status byte 7); 0 when the status cannot be read.
     uint8_t ReadChipGeneration();

@@ -24,7 +24,7 @@ uint32_t Succeed(ResultCode code) {
 } // namespace
 
 uint32_t CMpFlow_Eeprom::ReadEeprom() {
-    return RunOperation(false, [this]() -> uint32_t {
+    return RunOperation([this]() -> uint32_t {
         if (!AllocUploadImage(kReadSize, 0xFF) || MP_ReadEeprom(kReadSize, GetDataUp()) != 1) {
             ReportFailure(IDS_READ_EEPROM_FAIL);
             return 0;
@@ -34,7 +34,7 @@ uint32_t CMpFlow_Eeprom::ReadEeprom() {
 }
 
 uint32_t CMpFlow_Eeprom::EraseEeprom(bool progress40, bool reset) {
-    return RunOperation(false, [this, progress40, reset]() -> uint32_t {
+    return RunOperation([this, progress40, reset]() -> uint32_t {
         if (WriteEepromBlock(static_cast<uint16_t>(GetDataUpSize()), GetDataUp()) != 1) {
             ReportFailure(IDS_ERASE_EEPROM_FAIL);
             return 0;
@@ -50,7 +50,7 @@ uint32_t CMpFlow_Eeprom::EraseEeprom(bool progress40, bool reset) {
 }
 
 uint32_t CMpFlow_Eeprom::WriteEepromImage(const uint8_t* data, uint32_t size, bool usb, ResultCode success) {
-    return RunOperation(false, [this, data, size, usb, success]() -> uint32_t {
+    return RunOperation([this, data, size, usb, success]() -> uint32_t {
         // An image that cannot be written whole is refused before the EEPROM is touched: the first
         // step overwrites the start of the EEPROM.
         if (data == nullptr || size == 0 || size > kMaxImageSize) {
