@@ -11,7 +11,6 @@
 #include "ui/DialogUnits.h"
 #include "ui/FileDialogs.h"
 #include "ui/ResultDialog.h"
-#include "ui/UpdateDlgPlaceholder.h"
 #include "ui/WindowTitles.h"
 
 #include <QApplication>
@@ -173,46 +172,5 @@ TEST(AboutBox, ShowsTheVersionAndNotice) {
     uitest::SaveScreenshot(&about, "about-box");
     ReadShortVersion();
 }
-
-struct PlaceholderCase {
-    uint32_t customizeUI;
-    IResultDialog** pointer;
-    const char* title;
-};
-
-class UpdatePlaceholderRun : public testing::TestWithParam<PlaceholderCase> {};
-
-// The runner sets the dialog's pointer before the modal loop, shows the title and clears the pointer
-// afterwards; closing the placeholder ends the run without a worker.
-TEST_P(UpdatePlaceholderRun, RunsModallyWithItsPointerSet) {
-    uitest::EnsureApplication();
-    platform::FakeClock clock;
-    ReadShortVersion("1.00.0.0");
-    g_dwCustomizeUI = GetParam().customizeUI;
-    g_ProjectType = FLASH;
-    g_BusType = USB;
-    std::string title;
-    bool pointerSet = false;
-    QTimer::singleShot(0, [&] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        ASSERT_NE(dialog, nullptr);
-        title = dialog->windowTitle().toStdString();
-        pointerSet = *GetParam().pointer == dynamic_cast<IResultDialog*>(dialog);
-        uitest::SaveScreenshot(dialog, "update-placeholder-" + std::to_string(GetParam().customizeUI));
-        dialog->close();
-    });
-    RunSelectedDialog();
-    EXPECT_EQ(title, GetParam().title);
-    EXPECT_TRUE(pointerSet);
-    EXPECT_EQ(*GetParam().pointer, nullptr);
-    g_dwCustomizeUI = 0;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Runner, UpdatePlaceholderRun,
-    testing::Values(PlaceholderCase{1, &g_pPatchPkgDlg, "ReaderFF 1.00 (Corvane USB Card Reader)"},
-                    PlaceholderCase{4, &g_pPatchPkgDlg4, "Reader Check 1.00 (Corvane USB Card Reader)"},
-                    PlaceholderCase{5, &g_pPatchPkgDlg5, "ReaderFF 1.00 (Corvane USB Card Reader)"}),
-    [](const auto& info) { return "CustomizeUI" + std::to_string(info.param.customizeUI); });
 
 } // namespace
