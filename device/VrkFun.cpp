@@ -60,6 +60,23 @@ uint32_t CVrkFun::OpenDevice() {
     return 0;
 }
 
+uint32_t CVrkFun::StoragePass(uint32_t (*open)(uint32_t*)) {
+    CloseDevice();
+    uint32_t count = 0;
+    for (uint32_t index = 0;; ++index) {
+        uint32_t wanted = index;
+        m_hDev = open(&wanted);
+        if (m_hDev == 0)
+            break;
+        if (uint32_t instance = QDGetHandleInst(m_hDev)) {
+            m_ReaderInsts.push_back(instance);
+            ++count;
+        }
+        CloseDevice();
+    }
+    return count;
+}
+
 uint8_t CVrkFun::CountReaders() {
     if (g_BusType == USB)
         return CountUsbReaders();
@@ -73,19 +90,7 @@ uint8_t CVrkFun::CountUsbReaders() {
     m_ReaderInsts.clear();
     if (!IsBound())
         return 0;
-    uint8_t count = 0;
-    CloseDevice();
-    for (uint32_t index = 0;; ++index) {
-        uint32_t wanted = index;
-        m_hDev = QDOpenVrkUsbStor(&wanted);
-        if (m_hDev == 0)
-            break;
-        if (uint32_t instance = QDGetHandleInst(m_hDev)) {
-            m_ReaderInsts.push_back(instance);
-            ++count;
-        }
-        CloseDevice();
-    }
+    uint8_t count = static_cast<uint8_t>(StoragePass(QDOpenVrkUsbStor));
     for (uint32_t index = 0;; ++index) {
         uint32_t wanted = index;
         m_hDev = QDOpenVrkUsbDisk(&wanted);
@@ -107,39 +112,14 @@ uint8_t CVrkFun::CountPcieReaders() {
     m_ReaderInsts.clear();
     if (!IsBound())
         return 0;
-    uint8_t count = 0;
-    CloseDevice();
-    for (uint32_t index = 0;; ++index) {
-        uint32_t wanted = index;
-        m_hDev = QDOpenVrkPcieStor(&wanted);
-        if (m_hDev == 0)
-            break;
-        if (uint32_t instance = QDGetHandleInst(m_hDev)) {
-            m_ReaderInsts.push_back(instance);
-            ++count;
-        }
-        CloseDevice();
-    }
-    return count;
+    return static_cast<uint8_t>(StoragePass(QDOpenVrkPcieStor));
 }
 
 uint32_t CVrkFun::OpenReaderByIndex(uint32_t index) {
     m_ReaderInsts.clear();
     if (!IsBound())
         return 0;
-    CloseDevice();
-    uint32_t k = 0;
-    for (uint32_t storage = 0;; ++storage) {
-        uint32_t wanted = storage;
-        m_hDev = QDOpenVrkUsbStor(&wanted);
-        if (m_hDev == 0)
-            break;
-        if (uint32_t instance = QDGetHandleInst(m_hDev)) {
-            m_ReaderInsts.push_back(instance);
-            ++k;
-        }
-        CloseDevice();
-    }
+    uint32_t k = StoragePass(QDOpenVrkUsbStor);
     for (uint32_t disk = 0;; ++disk) {
         uint32_t wanted = disk;
         m_hDev = QDOpenVrkUsbDisk(&wanted);

@@ -70,6 +70,9 @@ public:
     uint32_t m_dwSocketReader[kSocketCount] = {};
 
 private:
+    // Opens every storage-class reader that `open` enumerates in turn, appends each non-zero instance
+    // to m_ReaderInsts and returns how many were appended. Leaves no device open.
+    uint32_t StoragePass(uint32_t (*open)(uint32_t*));
     uint32_t OpenUsbFirst();
     uint32_t StationReopen(uint32_t locationA, uint32_t locationB);
     uint32_t FinishFlashOpen(bool reportProgress, uint32_t openResult);
