@@ -106,7 +106,7 @@ uint32_t ProgramEfuse(ReaderModel& model, uint8_t start, uint8_t length, const u
         return 1;
     if (model.Faults().WeakFuses() && model.Settings().ldo != kBoostedLdo)
         return 1;
-    return efuse->Write(start, data, length) ? 1 : 0;
+    return efuse->Write(start, data, static_cast<uint8_t>(model.Faults().TransferLength(length))) ? 1 : 0;
 }
 
 } // namespace sim

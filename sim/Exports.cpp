@@ -31,7 +31,10 @@ constexpr uint32_t kFlash16Space = 0x10000;
 uint32_t ReadMemory(ReaderModel& model, Memory memory, uint32_t offset, uint32_t length, uint8_t* buffer,
                     uint32_t bufferLength) {
     std::unique_ptr<sim::MemoryChip> chip = model.Chip(memory);
-    if (!chip || !buffer || length > bufferLength || !chip->Read(offset, buffer, length))
+    if (!chip || !buffer || length > bufferLength || !chip->InRange(offset, length))
+        return 0;
+    // A short read fills only the start of the buffer; the rest keeps what the caller had there.
+    if (!chip->Read(offset, buffer, model.Faults().TransferLength(length)))
         return 0;
     model.Faults().ApplyToRead(buffer, length);
     return 1;
@@ -44,7 +47,7 @@ uint32_t WriteMemory(ReaderModel& model, Memory memory, uint32_t offset, uint32_
         return 0;
     if (model.Faults().DropsWrite())
         return 1;
-    return chip->Write(offset, data, length) ? 1 : 0;
+    return chip->Write(offset, data, model.Faults().TransferLength(length)) ? 1 : 0;
 }
 
 uint32_t EraseMemory(ReaderModel& model, Memory memory) {
@@ -77,7 +80,8 @@ uint32_t DmWrite(ReaderModel& model, OpenHandle& handle, const uint8_t* packet, 
     uint32_t n = length - 1;
     if (!flash->InRange(handle.dmWriteOffset, n))
         return 0;
-    if (!model.Faults().DropsWrite() && !flash->Write(handle.dmWriteOffset, packet + 1, n))
+    if (!model.Faults().DropsWrite() &&
+        !flash->Write(handle.dmWriteOffset, packet + 1, model.Faults().TransferLength(n)))
         return 0;
     handle.dmWriteOffset += n;
     ++handle.dmWritePackets;

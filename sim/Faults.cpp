@@ -1,6 +1,7 @@
 #include "sim/Faults.h"
 
 #include "sim/Entries.h"
+#include "sim/RandomFaults.h"
 
 #include <algorithm>
 
@@ -170,8 +171,9 @@ const std::vector<const FaultKind*>& FaultKinds() {
     static const BusyKind busy;
     static const ResetGoneKind resetGone;
     static const WeakFusesKind weakFuses;
-    static const std::vector<const FaultKind*> table = {&fail, &lie,       &flip,     &detachAfter,
-                                                        &busy, &resetGone, &weakFuses};
+    static const RandomKind random;
+    static const std::vector<const FaultKind*> table = {&fail, &lie,       &flip,      &detachAfter,
+                                                        &busy, &resetGone, &weakFuses, &random};
     return table;
 }
 
@@ -240,6 +242,19 @@ void ReaderFaults::ApplyToRead(uint8_t* data, size_t length) {
     if (Any([&](const FaultKind& kind, Fault& fault) { return kind.FlipsRead(fault, m_entry); }) &&
         length > 0)
         data[length / 2] ^= 0x01;
+    Any([&](const FaultKind& kind, Fault& fault) {
+        kind.CorruptsRead(fault, m_entry, data, length);
+        return false;
+    });
+}
+
+uint32_t ReaderFaults::TransferLength(uint32_t length) {
+    uint32_t moved = length;
+    Any([&](const FaultKind& kind, Fault& fault) {
+        moved = std::min(moved, kind.ShortensTransfer(fault, m_entry, length));
+        return false;
+    });
+    return moved;
 }
 
 bool ReaderFaults::DetachesAfter() {
@@ -253,11 +268,11 @@ bool ReaderFaults::Busy() const {
     return false;
 }
 
-bool ReaderFaults::KeepsAwayAfterReset() const {
+bool ReaderFaults::KeepsAwayAfterReset() {
     for (const Fault& fault : m_reader.faults)
         if (const FaultKind* kind = FindFaultKind(fault.kind); kind && kind->KeepsAwayAfterReset(fault))
             return true;
-    return false;
+    return Any([&](const FaultKind& kind, Fault& fault) { return kind.LosesReset(fault, m_entry); });
 }
 
 bool ReaderFaults::WeakFuses() const {

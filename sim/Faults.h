@@ -29,12 +29,21 @@ public:
     virtual bool DropsWrite(Fault&, std::string_view /*entry*/) const { return false; }
     // The read's data comes back with one bit flipped.
     virtual bool FlipsRead(Fault&, std::string_view /*entry*/) const { return false; }
+    // The read's data comes back corrupted in a way of the kind's choosing.
+    virtual void CorruptsRead(Fault&, std::string_view /*entry*/, uint8_t* /*data*/,
+                              size_t /*length*/) const {}
+    // The transfer moves only the first bytes (a short read, a partial write); returns how many.
+    virtual uint32_t ShortensTransfer(Fault&, std::string_view /*entry*/, uint32_t length) const {
+        return length;
+    }
     // The reader disappears after this call.
     virtual bool DetachesAfter(Fault&, std::string_view /*entry*/) const { return false; }
     // A busy bit that never clears.
     virtual bool KeepsBusy(const Fault&) const { return false; }
     // After a reset the reader stays away until the driver-update tool runs.
     virtual bool KeepsAwayAfterReset(const Fault&) const { return false; }
+    // This reset through `entry` leaves the reader away until the driver-update tool runs.
+    virtual bool LosesReset(Fault&, std::string_view /*entry*/) const { return false; }
     // EFUSE writes burn only at the boosted regulator setting.
     virtual bool WeakensFuses(const Fault&) const { return false; }
     // The fault has done all it was set to do and can be dropped.
@@ -57,11 +66,15 @@ public:
 
     bool FailsCall();
     bool DropsWrite();
-    // Flips one bit of the data (bit 0 of its middle byte) when a flip fault is due.
+    // Flips one bit of the data (bit 0 of its middle byte) when a flip fault is due, and applies the
+    // corruptions of the other kinds.
     void ApplyToRead(uint8_t* data, size_t length);
+    // How many of `length` bytes a read or write really moves.
+    uint32_t TransferLength(uint32_t length);
     bool DetachesAfter();
     bool Busy() const;
-    bool KeepsAwayAfterReset() const;
+    // Whether the reset now under way keeps the reader away until the driver-update tool runs.
+    bool KeepsAwayAfterReset();
     bool WeakFuses() const;
 
     bool Changed() const { return m_changed; }
