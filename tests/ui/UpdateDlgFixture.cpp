@@ -23,13 +23,16 @@ std::string ReadSource(const std::string& relative) {
 
 } // namespace
 
-void UpdateDlgFixture::Prepare(const std::string& preset, uint32_t customizeUI, const std::string& config) {
+void UpdateDlgFixture::Prepare(const std::string& preset, uint32_t customizeUI, const std::string& config,
+                               const std::function<void(std::string&)>& editIni) {
     uitest::EnsureApplication();
     ReadShortVersion("1.00.0.0");
     m_sim = std::make_unique<testsupport::SimReader>(preset);
     std::string ini = ReadSource("examples/flash-usb.ini");
     const std::string header = "[Quillix Config]\n";
     ini.insert(ini.find(header) + header.size(), "Customize UI=" + std::to_string(customizeUI) + "\n");
+    if (editIni)
+        editIni(ini);
     m_sim->Write("chip.ini", ini);
     m_sim->Write("config.ini", "[Quillix Config]\nIni Name=chip.ini\n" + config);
     g_pConfigIni = new CIniFile(m_sim->File("config.ini"));

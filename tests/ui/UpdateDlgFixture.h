@@ -10,6 +10,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,8 +20,10 @@
 // sets them. Sleeps go to the fake clock.
 class UpdateDlgFixture : public testing::Test {
 protected:
-    // Prepares the folder and the process-wide objects; the dialog is created by Show.
-    void Prepare(const std::string& preset, uint32_t customizeUI, const std::string& config = "");
+    // Prepares the folder and the process-wide objects; the dialog is created by Show. `editIni` may
+    // change the IC INI text first.
+    void Prepare(const std::string& preset, uint32_t customizeUI, const std::string& config = "",
+                 const std::function<void(std::string&)>& editIni = {});
 
     // Creates the dialog, sets its pointers and initialises it (the worker starts).
     template <class Dialog> Dialog* Show(IResultDialog** pointer) {
