@@ -137,6 +137,12 @@ uint32_t CMpFlow_Efuse::ProgramUsb(const uint8_t* data, uint32_t size) {
     std::vector<uint8_t> merged(n);
     uint32_t read = generation == kRegisterGeneration ? ReadEfuseReg(n, current.data(), false)
                                                       : MP_ReadEfuse(current.data(), n);
+    // The mapped generation programs the current fuses back around the image's bits, so a misread
+    // bit would be burnt for good: the content counts only when a second read agrees.
+    if (read == 1 && generation == kMappedGeneration) {
+        std::vector<uint8_t> again(n);
+        read = MP_ReadEfuse(again.data(), n) == 1 && again == current ? 1 : 0;
+    }
     if (read != 1) {
         ReportFailure(IDS_READ_EFUSE_FAIL);
         return 0;
