@@ -80,26 +80,31 @@ public:
     bool Spent(const Fault& fault) const override { return fault.calls >= fault.count; }
 };
 
-// flip ENTRY: the next read of ENTRY returns data with one bit flipped.
+// flip ENTRY [COUNT [AFTER]]: reads AFTER+1 ... AFTER+COUNT of ENTRY (the next one by default)
+// return data with one bit flipped.
 class FlipKind : public FaultKind {
 public:
     const char* Name() const override { return "flip"; }
-    const char* Usage() const override { return "ENTRY"; }
+    const char* Usage() const override { return "ENTRY [COUNT [AFTER]]"; }
     bool Parse(const std::vector<std::string>& args, Fault& fault, std::string& error) const override {
-        if (args.size() != 1) {
-            error = "flip needs ENTRY";
+        if (args.empty() || args.size() > 3) {
+            error = "flip needs ENTRY [COUNT [AFTER]]";
             return false;
         }
         fault.count = 1;
-        return ParseEntry(args[0], kEntryReads, "a read entry", fault, error);
+        return ParseEntry(args[0], kEntryReads, "a read entry", fault, error) &&
+               (args.size() < 2 || ParseCount(args[1], fault.count, error)) &&
+               (args.size() < 3 || ParseCount(args[2], fault.after, error));
     }
     bool FlipsRead(Fault& fault, std::string_view entry) const override {
         if (entry != fault.entry || Spent(fault))
             return false;
         ++fault.calls;
-        return true;
+        return fault.calls > fault.after;
     }
-    bool Spent(const Fault& fault) const override { return fault.calls >= fault.count; }
+    bool Spent(const Fault& fault) const override {
+        return static_cast<uint64_t>(fault.calls) >= static_cast<uint64_t>(fault.after) + fault.count;
+    }
 };
 
 // detach-after ENTRY K: the reader disappears after the K-th call of ENTRY.
