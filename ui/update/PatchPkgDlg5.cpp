@@ -190,15 +190,16 @@ void CPatchPkgDlg5::EnableStation() {
 void CPatchPkgDlg5::OnResult(uint32_t id, uintptr_t wParam, intptr_t) {
     switch (id) {
     case UM_LIB_READY:
+        m_bLibReady = true;
         ShowValues();
         m_bBusy = 0;
         EnableStation();
         m_Watcher.Start();
-        // The first detection may have run before the reader library was ready.
+        // The detection posted at the start found no library to open readers with.
         PostMessage(UM_DETECT, 0, 0);
         break;
     case UM_DETECT:
-        if (!m_bBusy)
+        if (!m_bBusy && m_bLibReady)
             Detect(wParam != 0);
         break;
     case UM_WORKER_ENDED:
@@ -207,6 +208,7 @@ void CPatchPkgDlg5::OnResult(uint32_t id, uintptr_t wParam, intptr_t) {
         break;
     case UM_SOCKET_BEGIN:
         if (wParam < kStationSockets) {
+            m_nCurrentSocket = static_cast<size_t>(wParam);
             m_strStatus[wParam] = kStatusUpdating;
             ShowValues();
         }
@@ -237,10 +239,7 @@ void CPatchPkgDlg5::OnResult(uint32_t id, uintptr_t wParam, intptr_t) {
 }
 
 std::optional<size_t> CPatchPkgDlg5::CurrentSocket() const {
-    const int32_t current = g_pVrkThread ? g_pVrkThread->GetCurrentSocket() : 0;
-    if (current < 1 || current > static_cast<int32_t>(kStationSockets))
-        return std::nullopt;
-    return static_cast<size_t>(current - 1);
+    return m_nCurrentSocket;
 }
 
 void CPatchPkgDlg5::OnUpdateEnded(const std::string& message) {
@@ -339,6 +338,7 @@ void CPatchPkgDlg5::OnStart() {
     // Each socket gets the reader detected in it.
     for (const StationReader& reader : m_Readers)
         dev.m_dwSocketReader[reader.nSocket] = reader.dwInstance;
+    m_nCurrentSocket.reset();
     m_strStatus[1] = "Ready";
     m_strStatus[2] = "Ready";
     m_strMessage = kUpdating;

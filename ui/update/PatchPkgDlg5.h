@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,10 +77,14 @@ private:
     void OnSave();
     void OnStart();
     void OnUpdateEnded(const std::string& message);
-    // The socket index of the worker's current socket, or nothing.
+    // The socket the update loop works on, as its last socket-begin message said; nothing before the
+    // first. The worker's own counter may already be ahead of the messages still queued here.
     std::optional<size_t> CurrentSocket() const;
 
     CDeviceChangeWatcher m_Watcher;
+    // Readers can be opened only once the worker has bound the reader library.
+    bool m_bLibReady = false;
+    std::optional<size_t> m_nCurrentSocket;
     std::array<SocketControls, kStationSockets> m_Sockets{};
     QPushButton* m_pLoad = nullptr;
     QPushButton* m_pSave = nullptr;
