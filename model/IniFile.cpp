@@ -206,7 +206,9 @@ bool CIniFile::Load() {
         if (first && line.compare(0, 3, "\xEF\xBB\xBF") == 0)
             line.erase(0, 3);
         first = false;
-        if (!line.empty() && line.back() == '\r')
+        // Every carriage return at the end goes: saved with a line end of its own, one left in a
+        // name or value would not read back the same.
+        while (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (line.empty())
             continue;
