@@ -7,7 +7,11 @@
 
 // The dialogs live in a module of their own beside the executable, loaded only when a dialog is due, so a
 // command-line run never loads the GUI libraries.
+#ifdef _WIN32
+inline constexpr const char* kDialogModuleName = "quillix-ui.dll";
+#else
 inline constexpr const char* kDialogModuleName = "libquillix-ui.so";
+#endif
 // Its one entry: runs the dialog that g_dwCustomizeUI selects, modally, on the calling thread. Returns 0
 // when the dialog ran, or 41500 when it could not be shown (the reason is then on standard error).
 inline constexpr const char* kDialogModuleEntry = "QuillixRunDialog";

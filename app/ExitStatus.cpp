@@ -19,6 +19,10 @@ constexpr ResultFamily kFamilies[] = {
 } // namespace
 
 int ExitStatusForResult(ResultCode code) {
+#ifdef _WIN32
+    // A Windows exit code holds the whole result code.
+    return static_cast<int>(code);
+#endif
     if (code == 0)
         return 0;
     for (const ResultFamily& family : kFamilies) {

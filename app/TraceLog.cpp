@@ -3,17 +3,14 @@
 #include "model/ConfigIni.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/LogFile.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Text.h"
 
 #include <atomic>
 #include <cstdarg>
-#include <ctime>
-#include <fcntl.h>
 #include <mutex>
 #include <string>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 namespace {
 
@@ -21,7 +18,7 @@ constexpr size_t kLineBufferChars = 512;
 
 struct TraceLogState {
     std::mutex lock;
-    int fd = -1;
+    platform::LogFile file;
     std::atomic<uint32_t> outputEnabled{0};
     std::atomic<uint32_t> categoryMask{0};
 };
@@ -35,17 +32,6 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
     for (size_t pos = text.find(from); pos != std::string::npos; pos = text.find(from, pos + to.size()))
         text.replace(pos, from.size(), to);
     return text;
-}
-
-void WriteAll(int fd, const void* data, size_t size) {
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        ssize_t n = write(fd, bytes, size);
-        if (n <= 0)
-            return;
-        bytes += n;
-        size -= static_cast<size_t>(n);
-    }
 }
 
 std::string LittleEndianBytes(const std::u16string& text) {
@@ -62,11 +48,10 @@ void WriteTraceLine(const TraceScope& scope, const char* format, va_list args) {
     TraceLogState& state = State();
     if ((state.categoryMask.load() & scope.dwCategory) == 0)
         return;
-    long threadId = syscall(SYS_gettid);
+    uint32_t threadId = platform::CurrentThreadId();
     uint32_t tick = platform::GetTickCount();
-    std::string text =
-        platform::StrPrintf("(%lX-%u):%s:> ", static_cast<unsigned long>(threadId), tick, scope.pszName) +
-        platform::StrVPrintf(format, args);
+    std::string text = platform::StrPrintf("(%X-%u):%s:> ", threadId, tick, scope.pszName) +
+                       platform::StrVPrintf(format, args);
 
     std::lock_guard guard(state.lock);
     std::u16string line = platform::Utf8ToUtf16(text);
@@ -80,9 +65,9 @@ void WriteTraceLine(const TraceScope& scope, const char* format, va_list args) {
         line.back() = u'\r';
         line += u'\n';
     }
-    if (state.outputEnabled.load() && state.fd >= 0) {
+    if (state.outputEnabled.load() && state.file.IsOpen()) {
         std::string bytes = LittleEndianBytes(line);
-        WriteAll(state.fd, bytes.data(), bytes.size());
+        state.file.Append(bytes.data(), bytes.size());
     }
 }
 
@@ -91,9 +76,7 @@ void WriteTraceLine(const TraceScope& scope, const char* format, va_list args) {
 void OpenTraceLog() {
     TraceLogState& state = State();
     std::string name = "Quillix.log";
-    time_t now = time(nullptr);
-    struct tm local {};
-    localtime_r(&now, &local);
+    std::tm local = platform::LocalTimeNow();
     std::string suffix =
         platform::StrPrintf("_%04d%02d%02d%02d%02d%02d.log", local.tm_year + 1900, local.tm_mon + 1,
                             local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
@@ -107,12 +90,9 @@ void OpenTraceLog() {
     state.outputEnabled = 1;
 
     std::lock_guard guard(state.lock);
-    if (state.fd >= 0)
-        close(state.fd);
-    state.fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0666);
-    if (state.fd >= 0) {
+    if (state.file.Create(path)) {
         static const unsigned char kBom[2] = {0xFF, 0xFE};
-        WriteAll(state.fd, kBom, sizeof(kBom));
+        state.file.Append(kBom, sizeof(kBom));
     }
     state.categoryMask = mask;
 }
@@ -120,11 +100,7 @@ void OpenTraceLog() {
 void CloseTraceLog() {
     TraceLogState& state = State();
     std::lock_guard guard(state.lock);
-    if (state.fd >= 0) {
-        fsync(state.fd);
-        close(state.fd);
-        state.fd = -1;
-    }
+    state.file.Close();
 }
 
 void TraceLine(const TraceScope& scope, const char* format, ...) {

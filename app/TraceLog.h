@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Text.h"
+
 #include <cstdint>
 
 // Trace categories: a line is written only when its category shares a bit with "LogCategory".
@@ -26,7 +28,7 @@ public:
 };
 
 // Formats one line "(<tid hex>-<tick>):<name>:> <text>" for the scope; a final "\n" becomes CR LF.
-void TraceLine(const TraceScope& scope, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void TraceLine(const TraceScope& scope, const char* format, ...) QUILLIX_PRINTF_FORMAT(2, 3);
 
 // The tracing mixin of traced classes; it carries no data.
 class CDumpStr {};

@@ -3,6 +3,7 @@
 #include "app/QuillixApp.h"
 #include "core/ParseArg.h"
 #include "device/DevTypeInfo.h"
+#include "platform/CommandLine.h"
 
 #include <cstdio>
 
@@ -15,7 +16,8 @@ int main(int argc, char** argv) {
     steps.executeArg = [&parser] { parser.Excute_Arg(*g_pDevTypeInfo); };
     steps.runDialog = RunDialogModule;
     CQuillixApp app(steps);
-    ResultCode code = app.Run(CQuillixApp::CommandLineFromArgs(argc, argv));
+    ResultCode code =
+        app.Run(platform::SystemCommandLine().value_or(CQuillixApp::CommandLineFromArgs(argc, argv)));
     if (code != 0)
         std::fprintf(stderr, "%s\n", ResultReport(code).c_str());
     return ExitStatusForResult(code);

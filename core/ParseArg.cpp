@@ -4,6 +4,8 @@
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
 #include "model/IcTypeIni.h"
+#include "platform/CommandLine.h"
+#include "platform/Desktop.h"
 
 #include <array>
 #include <cstdio>
@@ -153,7 +155,7 @@ uint32_t CParseArg::Parse_Arg(const std::string& commandLine) {
     TraceScope scope("CParseArg::Parse_Arg", kTraceApp);
     TraceLine(scope, "Cmd Line: %s\n", commandLine.c_str());
     m_bReducedGrammar = g_dwCustomizeSilence == 1;
-    ParsedCommandLine parsed = ParseCommandLine(commandLine, m_bReducedGrammar);
+    ParsedCommandLine parsed = ParseCommandLine(platform::PrepareCommandLine(commandLine), m_bReducedGrammar);
     m_chOption = parsed.chOption;
     m_strArgument = parsed.strArgument;
     return parsed.bCommandLineRun ? 1 : 0;
@@ -181,8 +183,10 @@ uint32_t CParseArg::Excute_Arg(ISilentTarget& target) {
             RunSilentCommand(target, m_chOption, m_strArgument);
             break;
         default:
-            std::fputs(UsageText(g_ProjectType).c_str(), stdout);
-            std::fflush(stdout);
+            if (!platform::ShowMessageOnDesktop(ResultCaption(g_ProjectType), kUsageLines)) {
+                std::fputs(UsageText(g_ProjectType).c_str(), stdout);
+                std::fflush(stdout);
+            }
             break;
         }
     }

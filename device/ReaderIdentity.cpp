@@ -69,8 +69,9 @@ uint32_t CVrkFun::CheckRomVersion(const ReaderStatusEx& statusEx, const ReaderSt
 uint32_t CVrkFun::RefreshDriver() {
     std::string hardwareId = platform::StrPrintf("USB\\VID_%04X&PID_%04X", kReaderVendorId, kDriverProductId);
     std::string folder = GetProgramFolder();
-    std::string release = g_pOsInfo && g_pOsInfo->bIsWow64 == 1 ? "64bitrelease/" : "32bitrelease/";
-    platform::RunAndWait(folder + release + "udrvup",
+    std::string release = g_pOsInfo && g_pOsInfo->bIsWow64 == 1 ? "64bitrelease" : "32bitrelease";
+    release += platform::kPathSeparator;
+    platform::RunAndWait(folder + release + "udrvup" + platform::kExecutableSuffix,
                          {"update", folder + release + "VrkUStor.inf", hardwareId});
     return 0;
 }

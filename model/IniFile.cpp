@@ -5,14 +5,24 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
+
+#ifdef _WIN32
+#include "platform/win/FileReplace.h"
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
+// INI files are text files of the platform: CR LF on Windows, LF elsewhere.
+#ifdef _WIN32
+constexpr char kLineEnd[] = "\r\n";
+#else
 constexpr char kLineEnd[] = "\n";
+#endif
 
 // Printable in the C locale (0x20-0x7E); bytes of 0x80 and above also pass, so UTF-8 and
 // Windows-1252 text reads.
@@ -41,6 +51,7 @@ uint32_t StrToUl32(const std::string& text) {
     return negative ? static_cast<uint32_t>(0u - value) : value;
 }
 
+#ifndef _WIN32
 // Writes `content` to `path` directly, truncating it.
 bool WriteInPlace(const std::string& path, const std::string& content) {
     FILE* file = std::fopen(path.c_str(), "wb");
@@ -93,6 +104,7 @@ bool WriteByRename(const std::string& target, const std::string& content, bool& 
         unlink(temp.c_str());
     return ok;
 }
+#endif
 
 } // namespace
 
@@ -264,6 +276,9 @@ std::string CIniFile::Serialize() const {
 
 bool CIniFile::Save() const {
     std::string content = Serialize();
+#ifdef _WIN32
+    return platform::win::ReplaceFileContent(m_strPath, content);
+#else
     // Work on the file a symbolic link points to, so the link itself survives.
     std::string target = m_strPath;
     if (char* resolved = realpath(m_strPath.c_str(), nullptr)) {
@@ -279,4 +294,5 @@ bool CIniFile::Save() const {
         return true;
     // Only a folder that refuses the temporary file leads to writing in place.
     return !tried && WriteInPlace(target, content);
+#endif
 }

@@ -1,18 +1,55 @@
 #include "model/SilentFiles.h"
 
+#include "platform/Desktop.h"
 #include "platform/FileSystem.h"
 
+#include <cstdio>
+#include <string_view>
+
+#ifdef _WIN32
+#include "platform/win/FileReplace.h"
+#else
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
+
+#ifdef _WIN32
+// Windows: a drive letter or a UNC prefix makes a path absolute; folders end at backslashes, and the
+// first folder to create follows the drive's ":\".
+constexpr char kSeparator = '\\';
+
+bool IsAbsoluteOutputPath(const std::string& path) {
+    return path.find(':') != std::string::npos || path.starts_with("\\\\");
+}
+
+size_t FirstFolderEnd(const std::string& path) {
+    size_t colon = path.find(':');
+    if (colon != std::string::npos)
+        return path.find(kSeparator, colon + 2);
+    size_t share = path.find(kSeparator, path.find(kSeparator, 2) + 1);
+    return share == std::string::npos ? share : path.find(kSeparator, share + 1);
+}
+
+bool WriteFileSafely(const std::string& path, std::string_view content) {
+    return platform::win::ReplaceFileContent(path, content);
+}
+#else
+constexpr char kSeparator = '/';
+
+bool IsAbsoluteOutputPath(const std::string& path) {
+    return !path.empty() && path[0] == '/';
+}
+
+size_t FirstFolderEnd(const std::string& path) {
+    return path.find('/', 1);
+}
 
 bool WriteAll(int fd, std::string_view content) {
     while (!content.empty()) {
@@ -91,6 +128,7 @@ bool WriteFileSafely(const std::string& path, std::string_view content) {
         unlink(tempPath.c_str());
     return ok;
 }
+#endif
 
 bool CanWrite(const std::string& path, size_t size, const uint8_t* data) {
     return !path.empty() && data != nullptr && size != 0;
@@ -99,17 +137,21 @@ bool CanWrite(const std::string& path, size_t size, const uint8_t* data) {
 } // namespace
 
 bool PrepareOutputPath(std::string& path) {
-    if (path.empty() || path[0] != '/') {
-        char cwd[PATH_MAX];
-        if (getcwd(cwd, sizeof(cwd)))
-            path = std::string(cwd) + "/" + path;
+    if (!IsAbsoluteOutputPath(path)) {
+        std::string cwd = platform::CurrentDirectory();
+        if (!cwd.empty())
+            path = cwd + kSeparator + path;
     }
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    for (size_t slash = FirstFolderEnd(path); slash != std::string::npos;
+         slash = path.find(kSeparator, slash + 1)) {
         std::string folder = path.substr(0, slash);
-        if (folder.back() == '/' || platform::IsDirectory(folder))
+        if (folder.back() == kSeparator || platform::IsDirectory(folder))
             continue;
-        if (mkdir(folder.c_str(), 0777) != 0 && !(errno == EEXIST && platform::IsDirectory(folder))) {
-            std::fprintf(stderr, "Create Directory (%s) : Failed !\n", folder.c_str());
+        // Folders are created from the outermost inwards, so this creates exactly `folder`.
+        if (!platform::CreateDirectories(folder)) {
+            std::string message = "Create Directory (" + folder + ") : Failed !";
+            if (!platform::ShowMessageOnDesktop("Quillix", message))
+                std::fprintf(stderr, "%s\n", message.c_str());
             return false;
         }
     }

@@ -1,7 +1,9 @@
 #include "platform/FileSystem.h"
 
-#include <algorithm>
+#include "platform/FileNamePattern.h"
+
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,29 +11,6 @@
 #include <unistd.h>
 
 namespace platform {
-
-namespace {
-std::string UpperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-// "*" matches everything; "*.ext" matches the extension ignoring case; anything else is an exact
-// name compared ignoring case, as the Windows search does.
-bool MatchesPattern(const std::string& name, const std::string& pattern) {
-    if (pattern == "*" || pattern == "*.*")
-        return true;
-    if (pattern.size() >= 2 && pattern[0] == '*' && pattern.find('*', 1) == std::string::npos) {
-        std::string suffix = UpperAscii(pattern.substr(1));
-        std::string upper = UpperAscii(name);
-        return upper.size() >= suffix.size() &&
-               upper.compare(upper.size() - suffix.size(), suffix.size(), suffix) == 0;
-    }
-    return UpperAscii(name) == UpperAscii(pattern);
-}
-} // namespace
 
 bool FileExists(const std::string& path) {
     struct stat st;
@@ -68,16 +47,13 @@ std::vector<std::string> FindFiles(const std::string& folder, const std::string&
     std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     while (dirent* entry = readdir(dir)) {
         std::string name = entry->d_name;
-        if (name == "." || name == ".." || !MatchesPattern(name, pattern))
+        if (name == "." || name == ".." || !MatchesFilePattern(name, pattern))
             continue;
         if (IsRegularFile(base + name))
             names.push_back(name);
     }
     closedir(dir);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        std::string ua = UpperAscii(a), ub = UpperAscii(b);
-        return ua != ub ? ua < ub : a < b;
-    });
+    SortFileNames(names);
     return names;
 }
 
@@ -96,6 +72,11 @@ bool CreateDirectories(const std::string& path) {
             return false;
     }
     return true;
+}
+
+std::string CurrentDirectory() {
+    char buffer[PATH_MAX];
+    return getcwd(buffer, sizeof(buffer)) ? std::string(buffer) : std::string();
 }
 
 std::string FolderOf(const std::string& path) {

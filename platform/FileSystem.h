@@ -22,7 +22,11 @@ std::vector<std::string> FindFiles(const std::string& folder, const std::string&
 // Creates every missing directory of `path` from the outermost inwards.
 bool CreateDirectories(const std::string& path);
 
-// The folder part of a path, with its trailing '/' ("" when the path has no '/').
+// The current working directory, without a trailing separator ("" when it cannot be read).
+std::string CurrentDirectory();
+
+// The folder part of a path, with its trailing separator ('/'; on Windows '\\' or '/'); "" when the
+// path has none.
 std::string FolderOf(const std::string& path);
 
 // Whole-file helpers. ReadWholeFile gives nullopt when the file cannot be read.

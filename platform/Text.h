@@ -3,10 +3,20 @@
 #include <cstdarg>
 #include <string>
 
+// Format checking of printf-style functions. MinGW's "printf" archetype checks the Microsoft runtime's
+// formats; the tool is built with the C99 ones there (__USE_MINGW_ANSI_STDIO), which "gnu_printf" checks.
+#if defined(__MINGW32__)
+#define QUILLIX_PRINTF_FORMAT(formatIndex, firstArgument)                                                    \
+    __attribute__((format(gnu_printf, formatIndex, firstArgument)))
+#else
+#define QUILLIX_PRINTF_FORMAT(formatIndex, firstArgument)                                                    \
+    __attribute__((format(printf, formatIndex, firstArgument)))
+#endif
+
 namespace platform {
 
 // printf-style formatting into a std::string (the toolchain has no std::format).
-std::string StrPrintf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string StrPrintf(const char* format, ...) QUILLIX_PRINTF_FORMAT(1, 2);
 std::string StrVPrintf(const char* format, va_list args);
 
 // UTF-8 <-> UTF-16 (invalid UTF-8 bytes become U+FFFD).

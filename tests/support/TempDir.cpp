@@ -5,16 +5,23 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
 namespace testsupport {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillix-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    m_path = pattern + "/";
+    // A new folder of a random name; create_directory is false when the name is taken already.
+    std::random_device random;
+    std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        std::filesystem::path candidate = base / ("quillix-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate))
+            m_path = candidate.string() + platform::kPathSeparator;
+    }
+    if (m_path.empty())
+        throw std::runtime_error("cannot create a temporary folder in " + base.string());
 }
 
 TempDir::~TempDir() {

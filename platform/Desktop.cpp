@@ -1,0 +1,10 @@
+#include "platform/Desktop.h"
+
+namespace platform {
+
+// The command line never opens a window on Linux: it runs on machines without a display.
+bool ShowMessageOnDesktop(const std::string&, const std::string&) {
+    return false;
+}
+
+} // namespace platform

@@ -1,0 +1,65 @@
+#include "platform/ProgramFolder.h"
+
+#include "platform/win/WideText.h"
+
+#include <mutex>
+#include <vector>
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+std::mutex g_overrideMutex;
+std::string g_override;
+
+// Full path of the running executable; the buffer grows for long paths.
+std::wstring ExecutablePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0)
+            return std::wstring();
+        if (n < buffer.size())
+            return std::wstring(buffer.data(), n);
+        if (buffer.size() >= 32768)
+            return std::wstring();
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// The executable's path cut after its last backslash; unchanged when it has none.
+std::string ExecutableFolder() {
+    std::string path = win::Narrow(ExecutablePath());
+    size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? path : path.substr(0, slash + 1);
+}
+} // namespace
+
+std::string GetProgramFolder() {
+    {
+        std::lock_guard lock(g_overrideMutex);
+        if (!g_override.empty())
+            return g_override;
+    }
+    static const std::string folder = ExecutableFolder();
+    return folder;
+}
+
+void SetProgramFolderOverride(const std::string& folder) {
+    std::lock_guard lock(g_overrideMutex);
+    g_override = folder;
+    if (!g_override.empty() && g_override.back() != '\\' && g_override.back() != '/')
+        g_override += '\\';
+}
+
+bool MakeAbsolutePath(std::string& path) {
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    // A drive letter, a stream name or a UNC prefix makes the path absolute already.
+    if (path.find(':') == std::string::npos && path.find("\\\\") == std::string::npos)
+        path = GetProgramFolder() + path;
+    return true;
+}
+
+} // namespace platform
