@@ -47,21 +47,22 @@ inline bool RunCodecFuzzCase(const uint8_t* data, size_t size) {
         if (!unchanged())
             return false;
     } else {
-        std::optional<FieldValue> back = ReadField(field, config, image.get(), imageSize);
-        if (!back)
-            return false;
-        uint32_t expected = value;
-        if (back->byWidth == 1) {
-            const unsigned shift = MaskShift(field.byMask);
-            expected = field.byMask == 0 ? 0 : ((((value & 0xFF) << shift) & field.byMask) >> shift);
-        } else if (back->byWidth == 2) {
-            expected = value & 0xFFFF;
-        }
-        // A relative field may overwrite the pointer byte it was located by; then its position moved.
+        // A relative field may overwrite the pointer byte it was located by; then its position moved,
+        // possibly out of the image.
         const bool pointerHit = field.byAddrMode == kAddrModeRelative &&
                                 FieldPosition(field, config, original.get(), imageSize) !=
                                     FieldPosition(field, config, image.get(), imageSize);
-        if (!pointerHit && back->dwValue != expected)
+        std::optional<FieldValue> back = ReadField(field, config, image.get(), imageSize);
+        if (!back && !pointerHit)
+            return false;
+        uint32_t expected = value;
+        if (back && back->byWidth == 1) {
+            const unsigned shift = MaskShift(field.byMask);
+            expected = field.byMask == 0 ? 0 : ((((value & 0xFF) << shift) & field.byMask) >> shift);
+        } else if (back && back->byWidth == 2) {
+            expected = value & 0xFFFF;
+        }
+        if (back && !pointerHit && back->dwValue != expected)
             return false;
     }
     reset();
