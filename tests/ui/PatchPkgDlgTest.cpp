@@ -150,6 +150,28 @@ TEST_F(PatchPkgDlg3Test, ChoosesTheSectionOfTheReaderAndUpdates) {
     WaitIdleWithStatus("Check Device Info Succeed.");
 }
 
+TEST_F(PatchPkgDlg3Test, ReaderLeavingAndComingBackIsLookedAtAgain) {
+    Prepare(
+        "flash-usb", 3,
+        "[ReaderFF_FWInfo_00]\nFWFile=fw.bin\nFWInfo=TRX9 firmware 1.21\nCheck VID=0x2C7A\nCheck PID=0x0401\n"
+        "Check IcVersion=0x0100\n");
+    FirmwareFromReader("fw.bin");
+    Show<CPatchPkgDlg3>(&g_pPatchPkgDlg3);
+    WaitIdleWithStatus("Check Device Info Succeed.");
+    Sim().MustSim("detach 0");
+    WaitIdleWithStatus(LoadMessage(IDS_DETECT_DEVICE_FAIL));
+    EXPECT_EQ(Text(Dlg::IDC_UPDATE_INFO), "Firmware Information : N/A");
+    EXPECT_FALSE(Enabled(Dlg::IDC_UPDATE));
+    m_clock.ClearSleeps();
+    Sim().MustSim("attach 0");
+    WaitIdleWithStatus("Check Device Info Succeed.");
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_UPDATE); }));
+    // A reader that arrives gets a short pause before it is looked at.
+    const std::vector<uint32_t> sleeps = m_clock.Sleeps();
+    ASSERT_FALSE(sleeps.empty());
+    EXPECT_EQ(sleeps.front(), CPatchPkgDlg3::kArrivalPauseMs);
+}
+
 // The multi-reader dialog: every reader is checked, then updated in turn.
 class PatchPkgDlg6Test : public UpdateDlgFixture {
 protected:
