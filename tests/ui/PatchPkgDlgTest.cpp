@@ -150,6 +150,22 @@ TEST_F(PatchPkgDlg3Test, ChoosesTheSectionOfTheReaderAndUpdates) {
     WaitIdleWithStatus("Check Device Info Succeed.");
 }
 
+TEST_F(PatchPkgDlg3Test, RomVersionsChooseByTheRomRule) {
+    Prepare(
+        "flash-usb", 3,
+        "[ReaderFF_FWInfo_00]\nFWFile=check.bin\nFWInfo=By check rule\nCheck VID=0x2C7A\nCheck PID=0x0401\n"
+        "Check IcVersion=0x0100\n"
+        "[ReaderFF_FWInfo_01]\nFWFile=fw.bin\nFWInfo=By ROM rule\nRom VID=0x2C7A\nRom PID=0x0401\n"
+        "Rom IcVersion=0x0100\nRom SubVersion=0x0001\n");
+    FirmwareFromReader("fw.bin");
+    auto* dlg = Show<CPatchPkgDlg3>(&g_pPatchPkgDlg3);
+    WaitIdleWithStatus("Check Device Info Succeed.");
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_UPDATE); })) << Text(Dlg::IDC_STATUS);
+    EXPECT_EQ(dlg->m_bHasRomVersions, 1u);
+    EXPECT_EQ(dlg->m_strFwPath, "fw.bin");
+    EXPECT_EQ(Text(Dlg::IDC_UPDATE_INFO), "Firmware Information : By ROM rule");
+}
+
 TEST_F(PatchPkgDlg3Test, ReaderLeavingAndComingBackIsLookedAtAgain) {
     Prepare(
         "flash-usb", 3,
