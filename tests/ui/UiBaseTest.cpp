@@ -1,13 +1,10 @@
 #include "app/DialogModule.h"
 #include "app/QuillixApp.h"
 #include "core/Broadcast.h"
-#include "model/IcTypeIni.h"
-#include "platform/FakeClock.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/AboutDlg.h"
 #include "ui/DialogChoice.h"
-#include "ui/DialogRunner.h"
 #include "ui/DialogUnits.h"
 #include "ui/FileDialogs.h"
 #include "ui/ResultDialog.h"
@@ -16,7 +13,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
