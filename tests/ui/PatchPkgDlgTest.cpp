@@ -136,9 +136,11 @@ TEST_F(PatchPkgDlg3Test, ChoosesTheSectionOfTheReaderAndUpdates) {
     FirmwareFromReader("fw.bin");
     auto* dlg = Show<CPatchPkgDlg3>(&g_pPatchPkgDlg3);
     WaitIdleWithStatus("Check Device Info Succeed.");
-    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_UPDATE); }));
+    // The chosen file is loaded last.
+    ASSERT_TRUE(
+        PumpUntil([&] { return Text(Dlg::IDC_UPDATE_INFO) == "Firmware Information : TRX9 firmware 1.21"; }));
+    EXPECT_TRUE(Enabled(Dlg::IDC_UPDATE));
     EXPECT_EQ(dlg->m_strFwPath, "fw.bin");
-    EXPECT_EQ(Text(Dlg::IDC_UPDATE_INFO), "Firmware Information : TRX9 firmware 1.21");
     EXPECT_EQ(Text(Dlg::IDC_READER_INFO), "Current Firmware : 0x0120");
     EXPECT_EQ(dlg->m_bHasRomVersions, 0u);
     Screenshot("update-table-ready");
@@ -160,10 +162,11 @@ TEST_F(PatchPkgDlg3Test, RomVersionsChooseByTheRomRule) {
     FirmwareFromReader("fw.bin");
     auto* dlg = Show<CPatchPkgDlg3>(&g_pPatchPkgDlg3);
     WaitIdleWithStatus("Check Device Info Succeed.");
-    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_UPDATE); })) << Text(Dlg::IDC_STATUS);
+    ASSERT_TRUE(
+        PumpUntil([&] { return Text(Dlg::IDC_UPDATE_INFO) == "Firmware Information : By ROM rule"; }));
+    EXPECT_TRUE(Enabled(Dlg::IDC_UPDATE));
     EXPECT_EQ(dlg->m_bHasRomVersions, 1u);
     EXPECT_EQ(dlg->m_strFwPath, "fw.bin");
-    EXPECT_EQ(Text(Dlg::IDC_UPDATE_INFO), "Firmware Information : By ROM rule");
 }
 
 TEST_F(PatchPkgDlg3Test, ReaderLeavingAndComingBackIsLookedAtAgain) {
