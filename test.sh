@@ -27,6 +27,7 @@ run_suite "$QUILLIX_BUILD_DIR"
 
 if [ $all = 1 ]; then
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+    export LSAN_OPTIONS="suppressions=$QUILLIX_ROOT/tests/lsan-suppressions.txt:print_suppressions=0"
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     quillix_build "$QUILLIX_ROOT/build-asan" -DQUILLIX_SANITIZE=address,undefined
     run_suite "$QUILLIX_ROOT/build-asan"
