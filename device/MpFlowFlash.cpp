@@ -391,7 +391,9 @@ uint32_t CMpFlow_Flash::FF_Download(const uint8_t* data, uint32_t size) {
 void CMpFlow_Flash::RecoverAfterFailedAttempt() {
     CloseDevice();
     platform::Sleep(kWriteRetryDelayMs);
-    if (OpenDevice() == 1) {
+    // The same reader again: with several readers attached the first one may be another reader,
+    // which the next attempt or the final erase would then overwrite.
+    if (ReopenFlashReader() == 1) {
         PrepareRomReset();
         ResetDevice(kResetRom);
     }

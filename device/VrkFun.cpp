@@ -302,6 +302,7 @@ uint32_t CVrkFun::FinishFlashOpen(bool reportProgress, uint32_t openResult) {
 }
 
 uint32_t CVrkFun::OpenForFlash() {
+    m_flashReader = FlashReader{FlashReader::kFirst, 0};
     uint32_t opened = OpenDevice();
     if (!opened) {
         ReportFailure(41511);
@@ -312,6 +313,7 @@ uint32_t CVrkFun::OpenForFlash() {
 }
 
 uint32_t CVrkFun::OpenFirstForFlash() {
+    m_flashReader = FlashReader{FlashReader::kFirstDiskOnly, 0};
     uint32_t opened = OpenReaderByIndex(0);
     if (!opened) {
         CloseDevice();
@@ -321,7 +323,7 @@ uint32_t CVrkFun::OpenFirstForFlash() {
     return FinishFlashOpen(false, opened);
 }
 
-uint32_t CVrkFun::OpenSocketForFlash(uint32_t socket) {
+uint32_t CVrkFun::OpenSocketReader(uint32_t socket) {
     uint32_t wanted = socket >= 1 && socket <= kSocketCount ? m_dwSocketReader[socket - 1] : 0;
     for (uint32_t index = 0;; ++index) {
         uint32_t opened = OpenReaderByIndex(index);
@@ -330,12 +332,36 @@ uint32_t CVrkFun::OpenSocketForFlash(uint32_t socket) {
         uint32_t value = 0;
         Qd_GetReaderInst(m_hDev, &value);
         if (value == wanted)
-            return FinishFlashOpen(true, opened);
+            return opened;
         CloseDevice();
     }
     CloseDevice();
-    ReportFailure(41511);
     return 0;
+}
+
+uint32_t CVrkFun::OpenSocketForFlash(uint32_t socket) {
+    m_flashReader = FlashReader{FlashReader::kSocket, socket};
+    uint32_t opened = OpenSocketReader(socket);
+    if (!opened) {
+        ReportFailure(41511);
+        return 0;
+    }
+    return FinishFlashOpen(true, opened);
+}
+
+uint32_t CVrkFun::ReopenFlashReader() {
+    switch (m_flashReader.how) {
+    case FlashReader::kFirstDiskOnly:
+        if (uint32_t opened = OpenReaderByIndex(0))
+            return opened;
+        CloseDevice();
+        return 0;
+    case FlashReader::kSocket:
+        return OpenSocketReader(m_flashReader.socket);
+    case FlashReader::kFirst:
+        break;
+    }
+    return OpenDevice();
 }
 
 void CVrkFun::CloseDevice() {

@@ -46,6 +46,9 @@ public:
     uint32_t OpenForFlash();
     uint32_t OpenFirstForFlash();
     uint32_t OpenSocketForFlash(uint32_t socket);
+    // Opens again the reader that the last of the three openings above chose, the way it chose it:
+    // with several readers attached, "the first reader" may be another one.
+    uint32_t ReopenFlashReader();
 
     void CloseDevice();
     // Forgets the readers and releases the library; the device-type object also frees its images.
@@ -70,10 +73,20 @@ public:
     uint32_t m_dwSocketReader[kSocketCount] = {};
 
 private:
+    // How the reader of the current flash work was chosen.
+    struct FlashReader {
+        enum How { kFirst, kFirstDiskOnly, kSocket } how = kFirst;
+        uint32_t socket = 0;
+    };
+
+    // Opens the reader whose value is the socket's; 0 (nothing open) when no reader has it.
+    uint32_t OpenSocketReader(uint32_t socket);
     // Opens every storage-class reader that `open` enumerates in turn, appends each non-zero instance
     // to m_ReaderInsts and returns how many were appended. Leaves no device open.
     uint32_t StoragePass(uint32_t (*open)(uint32_t*));
     uint32_t OpenUsbFirst();
     uint32_t StationReopen(uint32_t locationA, uint32_t locationB);
     uint32_t FinishFlashOpen(bool reportProgress, uint32_t openResult);
+
+    FlashReader m_flashReader;
 };

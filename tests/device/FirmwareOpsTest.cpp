@@ -433,6 +433,45 @@ TEST_F(FirmwareOpsTest, SocketUpdateFailures) {
     }
 }
 
+// A failed write attempt reopens the socket's own reader: the other readers of the station are never
+// reset, written or erased, whatever the retry count.
+TEST_F(FirmwareOpsTest, FailedSocketWriteNeverTouchesAnotherReader) {
+    for (const char* retries : {"1", "2"}) {
+        SCOPED_TRACE(retries);
+        Start("station", std::string("Flash RetryCount=") + retries + "\n");
+        g_dwCustomizeUI = 5;
+        m_sim->Write("s.bin", Image());
+        for (uint32_t i = 0; i < 3; ++i) {
+            ASSERT_EQ(m_flash->OpenReaderByIndex(i), 1u);
+            m_flash->Qd_GetReaderInst(m_flash->m_hDev, &m_flash->m_dwSocketReader[i]);
+            m_flash->CloseDevice();
+        }
+        m_flash->m_strSocketFile[1] = "s.bin";
+        std::vector<uint8_t> first = Flash(0);
+        std::vector<uint8_t> third = Flash(2);
+        Sim("fault 1 fail QDWriteFlash2 1000");
+        m_sim->MustSim("journal clear");
+
+        EXPECT_EQ(m_flash->DT_UpdateSocket(2), 0u);
+        EXPECT_EQ(Failures(), (std::vector<uintptr_t>{41706}));
+        EXPECT_TRUE(Successes().empty());
+        EXPECT_EQ(Flash(0), first);
+        EXPECT_EQ(Flash(2), third);
+        // Finding the socket's reader opens the others and reads their status, nothing more.
+        for (const std::string& line : m_sim->Journal()) {
+            bool otherReader = line.rfind("[0]", 0) == 0 || line.rfind("[2]", 0) == 0;
+            bool changes = line.find("Erase") != std::string::npos ||
+                           line.find("Write") != std::string::npos ||
+                           line.find("Reset") != std::string::npos || line.find("Rst2") != std::string::npos;
+            EXPECT_FALSE(otherReader && changes) << line;
+        }
+        std::vector<uint8_t> erased = Flash(1);
+        EXPECT_TRUE(std::all_of(erased.begin(), erased.end(), [](uint8_t b) { return b == 0xFF; }))
+            << "the socket's reader is left erased, as after every failed write";
+        TearDown();
+    }
+}
+
 TEST_F(FirmwareOpsTest, ReaderUpdateTakesTheFirmwareOfItsKey) {
     Start();
     SetKey(0, 0x84120003);
