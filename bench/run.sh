@@ -47,6 +47,18 @@ csv_column() {
         }' "$file"
 }
 
+# Runs a benchmark binary into a CSV file; stops the script when one of its benchmarks failed.
+run_bench() {
+    local csv=$1
+    shift
+    "$@" --benchmark_format=csv >"$csv" 2>/dev/null
+    if grep -q ',true,' "$csv"; then
+        echo "$(basename "$1") failed:" >&2
+        grep ',true,' "$csv" >&2
+        exit 1
+    fi
+}
+
 rows=()
 row() { rows+=("| $1 | $2 | $3 |"); }
 
@@ -70,18 +82,18 @@ fi
 row "Start-up to exit, \`quillix -i x\`, no reader library" "$startup ms" "$how"
 
 # 2. Each flow's own time next to the waits it asks for (fake clock: the waits cost nothing).
-"$build/bench/flow_sleep_bench" --benchmark_format=csv >"$work/flows.csv" 2>/dev/null
+run_bench "$work/flows.csv" "$build/bench/flow_sleep_bench"
 for operation in Read Download; do
     while read -r label tool; do
         slept=$(csv_column "$work/flows.csv" "BM_$operation/" slept_ms | awk -v l="$label" '$1 == l { print $2 }')
-        ratio=$(awk -v t="$tool" -v s="$slept" 'BEGIN { if (s > 0) printf "%.4f", t / s; else print "n/a" }')
+        ratio=$(awk -v t="$tool" -v s="$slept" 'BEGIN { if (s > 0) printf "%.4f", t / s; else print "n/a (the flow makes no waits)" }')
         row "$operation, $label: tool time / required waits" \
             "$(printf '%.2f ms / %.0f ms' "$tool" "$slept")" "ratio $ratio"
     done < <(csv_column "$work/flows.csv" "BM_$operation/" tool_ms)
 done
 
 # 3. 16 MiB FLASH write and verify.
-"$build/bench/flash_write_bench" --benchmark_format=csv >"$work/flash.csv" 2>/dev/null
+run_bench "$work/flash.csv" "$build/bench/flash_write_bench"
 flash_time=$(csv_column "$work/flash.csv" BM_FlashWriteVerify32 real_time | awk '{ print $2 }')
 flash_tool=$(csv_column "$work/flash.csv" BM_FlashWriteVerify32 tool_MiB/s | awk '{ print $2 }')
 flash_share=$(csv_column "$work/flash.csv" BM_FlashWriteVerify32 library_share | awk '{ print $2 }')
@@ -92,8 +104,7 @@ row "FLASH 16 MiB write + verify (simulated reader)" \
 
 # 4. Text dump of a 64 MiB image against xxd on the same data.
 head -c $((64 * 1024 * 1024)) /dev/urandom >"$work/image.bin"
-"$build/bench/text_dump_bench" "$work/image.bin" "$work/image.txt" --benchmark_format=csv \
-    >"$work/dump.csv" 2>/dev/null
+run_bench "$work/dump.csv" "$build/bench/text_dump_bench" "$work/image.bin" "$work/image.txt"
 dump=$(csv_column "$work/dump.csv" BM_TextDump real_time | awk '{ print $2 }')
 if command -v xxd >/dev/null; then
     xxd_ms=$(for _ in 1 2 3; do elapsed_ms xxd -u -g1 -c16 "$work/image.bin" "$work/image.xxd"; done | median_ms)
@@ -104,7 +115,7 @@ else
 fi
 
 # 5. Loading 256 property sections of 256 options each.
-"$build/bench/editor_property_load_bench" --benchmark_format=csv >"$work/properties.csv" 2>/dev/null
+run_bench "$work/properties.csv" "$build/bench/editor_property_load_bench"
 properties=$(csv_column "$work/properties.csv" BM_LoadPropertySections real_time | awk '{ print $2 }')
 row "Property load, 256 sections x 256 options" "$(printf '%.2f ms' "$properties")" ""
 
