@@ -33,13 +33,11 @@ int ExitStatusForResult(ResultCode code) {
 }
 
 std::string ResultReport(ResultCode code) {
-    std::string report =
-        platform::StrPrintf("quillix: result code %u (exit status %d)", code, ExitStatusForResult(code));
     std::string text = LoadMessage(code);
     if (text.empty())
-        return report;
-    report += ": ";
+        return platform::StrPrintf("quillix: result code %u", code);
     // Line breaks of the message become single blanks.
+    std::string report = "quillix: ";
     bool pendingBlank = false;
     for (char c : text) {
         if (c == '\n') {
@@ -51,5 +49,5 @@ std::string ResultReport(ResultCode code) {
         pendingBlank = false;
         report += c;
     }
-    return report;
+    return report + platform::StrPrintf(" (%u)", code);
 }

@@ -1,9 +1,12 @@
 #include "app/DialogModule.h"
 #include "app/ExitStatus.h"
 #include "app/QuillixApp.h"
+#include "core/Broadcast.h"
+#include "core/ConsoleProgress.h"
 #include "core/ParseArg.h"
 #include "device/DevTypeInfo.h"
 #include "platform/CommandLine.h"
+#include "platform/Desktop.h"
 
 #include <cstdio>
 
@@ -13,7 +16,14 @@ int main(int argc, char** argv) {
     steps.destroyDevTypeInfo = DestroyDevTypeInfo;
     CParseArg parser;
     steps.parseArg = [&parser](const std::string& commandLine) { return parser.Parse_Arg(commandLine) == 1; };
-    steps.executeArg = [&parser] { parser.Excute_Arg(*g_pDevTypeInfo); };
+    steps.executeArg = [&parser] {
+        // A person watching a terminal sees the operation's progress; scripts and logs see nothing.
+        if (platform::StandardErrorIsTerminal())
+            SetConsoleProgress(ShowConsoleProgress);
+        parser.Excute_Arg(*g_pDevTypeInfo);
+        SetConsoleProgress(nullptr);
+        FinishConsoleProgress();
+    };
     steps.runDialog = RunDialogModule;
     CQuillixApp app(steps);
     ResultCode code =

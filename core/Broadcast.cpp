@@ -3,6 +3,7 @@
 #include "core/MessageIds.h"
 
 #include <array>
+#include <atomic>
 
 ResultCode g_dwErrorCode = 0;
 
@@ -20,17 +21,29 @@ std::array<IResultDialog*, 5> UpdateDialogs() {
     return {g_pPatchPkgDlg, g_pPatchPkgDlg3, g_pPatchPkgDlg4, g_pPatchPkgDlg5, g_pPatchPkgDlg6};
 }
 
+std::atomic<ConsoleProgressFn> g_consoleProgress{nullptr};
+
 } // namespace
 
+void SetConsoleProgress(ConsoleProgressFn show) {
+    g_consoleProgress = show;
+}
+
 void BroadcastResult(uint32_t id, uintptr_t wParam, intptr_t lParam) {
+    bool anyDialog = g_pMainDlg != nullptr;
     if (g_pMainDlg)
         g_pMainDlg->PostMessage(id, wParam, lParam);
     else if (id == UM_FAIL || id == UM_FATAL)
         g_dwErrorCode = static_cast<ResultCode>(wParam);
     for (IResultDialog* dialog : UpdateDialogs()) {
-        if (dialog)
+        if (dialog) {
             dialog->PostMessage(id, wParam, lParam);
+            anyDialog = true;
+        }
     }
+    if (id == UM_PROGRESS && !anyDialog)
+        if (ConsoleProgressFn show = g_consoleProgress.load())
+            show(static_cast<uint32_t>(wParam));
 }
 
 uint32_t IsCancelRequested() {

@@ -24,6 +24,11 @@ extern IResultDialog* g_pPatchPkgDlg6;
 // goes through here.
 void BroadcastResult(uint32_t id, uintptr_t wParam, intptr_t lParam);
 
+// Shows the progress of an operation that runs without any dialog (the command line); called with
+// every progress message's percentage while no dialog exists. nullptr (the default) shows nothing.
+using ConsoleProgressFn = void (*)(uint32_t percent);
+void SetConsoleProgress(ConsoleProgressFn show);
+
 // The cancel flag of the first dialog that is set (main dialog, then update dialogs 1, 3, 4, 5, 6),
 // read under its lock; 0 when no dialog is set.
 uint32_t IsCancelRequested();

@@ -9,4 +9,7 @@ namespace platform {
 // everywhere else: the caller then writes the text to a stream.
 bool ShowMessageOnDesktop(const std::string& caption, const std::string& text);
 
+// Whether standard error goes to a terminal a person watches (not a file, pipe or log).
+bool StandardErrorIsTerminal();
+
 } // namespace platform

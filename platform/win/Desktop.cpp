@@ -29,4 +29,9 @@ bool ShowMessageOnDesktop(const std::string& caption, const std::string& text) {
     return MessageBoxW(nullptr, win::Widen(text).c_str(), win::Widen(caption).c_str(), MB_OK) != 0;
 }
 
+bool StandardErrorIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 } // namespace platform

@@ -127,7 +127,7 @@ TEST(FaultScenario, ReaderGoneInTheMiddleOfAFlashWriteLeavesThePartialImage) {
     Outcome run = tool.Run({"-w", "fw.bin"});
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.status, -1);
-    EXPECT_NE(run.err.find("result code 417"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(" (417"), std::string::npos) << run.err;
     // Nothing reached the reader once it was gone: the retry's erase and every later call failed.
     for (const std::string& line : tool.JournalAfter("QDWriteFlash2(0x3000"))
         EXPECT_NE(line.find("-> 0x0"), std::string::npos) << line;

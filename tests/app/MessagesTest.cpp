@@ -127,12 +127,12 @@ TEST(ExitStatus, NoNonZeroCodeEndsWithStatusZeroOrAboveNinetyNine) {
     }
 }
 
-TEST(ResultReport, FullCodeStatusAndTextOnOneLine) {
+TEST(ResultReport, TextAndFullCodeOnOneLine) {
     EXPECT_EQ(ResultReport(41511),
-              "quillix: result code 41511 (exit status 21): Detect Device Fail! Please Insert "
-              "Card Reader or Insert one Card if auto-delink function is enable.");
-    EXPECT_EQ(ResultReport(41500), "quillix: result code 41500 (exit status 10): Not Support!");
-    EXPECT_EQ(ResultReport(12), "quillix: result code 12 (exit status 1)");
+              "quillix: Detect Device Fail! Please Insert Card Reader or Insert one Card "
+              "if auto-delink function is enable. (41511)");
+    EXPECT_EQ(ResultReport(41500), "quillix: Not Support! (41500)");
+    EXPECT_EQ(ResultReport(12), "quillix: result code 12");
 }
 
 } // namespace

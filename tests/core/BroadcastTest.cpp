@@ -1,4 +1,5 @@
 #include "core/Broadcast.h"
+#include "core/ConsoleProgress.h"
 #include "core/MessageIds.h"
 
 #include <gtest/gtest.h>
@@ -198,3 +199,38 @@ TEST_F(BroadcastFixture, CancelSetOnAnotherThreadIsSeenByTheOperation) {
 }
 
 } // namespace
+
+namespace {
+std::vector<uint32_t> g_shownProgress;
+void RecordProgress(uint32_t percent) {
+    g_shownProgress.push_back(percent);
+}
+} // namespace
+
+// Without any dialog, progress goes to the console progress display when one is installed.
+TEST(ConsoleProgress, ShownOnlyWithoutDialogs) {
+    g_shownProgress.clear();
+    SetConsoleProgress(RecordProgress);
+    BroadcastResult(UM_PROGRESS, 20, 0);
+    BroadcastResult(UM_FAIL, 41511, 0);
+    BroadcastResult(UM_PROGRESS, 100, 0);
+    SetConsoleProgress(nullptr);
+    BroadcastResult(UM_PROGRESS, 50, 0);
+    EXPECT_EQ(g_shownProgress, (std::vector<uint32_t>{20, 100}));
+    g_dwErrorCode = 0;
+}
+
+TEST(ConsoleProgress, BarTable) {
+    struct Case {
+        uint32_t percent;
+        unsigned width;
+        const char* bar;
+    } cases[] = {
+        {0, 10, "[..........]   0%"},
+        {25, 10, "[##........]  25%"},
+        {100, 10, "[##########] 100%"},
+        {250, 4, "[####] 100%"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatProgressBar(c.percent, c.width), c.bar) << c.percent;
+}
