@@ -136,6 +136,7 @@ struct Failure {
     std::vector<std::string> args;
     int status;
     const char* code;
+    std::vector<std::string> simSetup = {}; // control-tool commands run first
 };
 
 class MemoryCommandLineFailure : public testing::TestWithParam<Failure> {};
@@ -144,6 +145,8 @@ TEST_P(MemoryCommandLineFailure, ExitsWithTheCodesStatus) {
     const Failure& c = GetParam();
     ToolFolder tool(c.preset, c.kind, "USB");
     tool.m_sim.Write("file", "not a folder");
+    for (const std::string& command : c.simSetup)
+        tool.m_sim.MustSim(command);
     std::vector<std::string> args;
     for (const std::string& arg : c.args)
         args.push_back(arg.rfind("@", 0) == 0 ? tool.m_sim.File(arg.substr(1)) : arg);
@@ -162,7 +165,34 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"EepromNoReader", "none", "EEPROM", {"-r", "@dump.bin"}, 21, "41511"},
         Failure{"EfuseNoReader", "none", "EFUSE", {"-r", "@dump.bin"}, 21, "41511"},
         Failure{"EfuseCannotBeErased", "efuse-usb", "EFUSE", {"-e"}, 10, "41500"},
-        Failure{"EfuseImageOfTheWrongSize", "efuse-usb", "EFUSE", {"-w", "@file"}, 52, "41602"}),
+        Failure{"EfuseImageOfTheWrongSize", "efuse-usb", "EFUSE", {"-w", "@file"}, 52, "41602"},
+        Failure{"TwoReaders", "eeprom-usb", "EEPROM", {"-r", "@dump.bin"}, 23, "41513", {"add eeprom-usb"}},
+        Failure{"SerialFlashCannotBeWritten", "eeprom-usb", "SerialFlash", {"-w", "@file"}, 10, "41500"},
+        // The file name runs to the end of the line, so -w wins and names "absent.bin -r dump.bin".
+        Failure{"WriteWinsOverRead",
+                "eeprom-usb",
+                "EEPROM",
+                {"-w", "absent.bin", "-r", "dump.bin"},
+                81,
+                "41801"}),
     [](const testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
+
+TEST(MemoryCommandLine, DumpCreatesMissingFolders) {
+    ToolFolder tool("eeprom-usb", "EEPROM", "USB");
+    Outcome dump = tool.Run({"-r", tool.m_sim.File("new/deeper/dump.bin")});
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    EXPECT_EQ(tool.m_sim.Read("new/deeper/dump.bin"), tool.Memory("eeprom").substr(0, 128));
+}
+
+// A reader library without an entry the tool calls is refused before any device work.
+TEST(MemoryCommandLine, LibraryLackingAnEntryEndsWith41502) {
+    ToolFolder tool("eeprom-usb", "EEPROM", "USB");
+    std::filesystem::remove(tool.m_sim.File("libQdCRLib.so"));
+    std::filesystem::create_symlink(QUILLIX_STUB_LIBRARY_LACKING_AN_ENTRY, tool.m_sim.File("libQdCRLib.so"));
+    Outcome dump = tool.Run({"-r", tool.m_sim.File("dump.bin")});
+    EXPECT_EQ(dump.status, 12);
+    EXPECT_NE(dump.err.find("(41502)"), std::string::npos) << dump.err;
+    EXPECT_FALSE(std::filesystem::exists(tool.m_sim.File("dump.bin")));
+}
 
 } // namespace
