@@ -18,11 +18,11 @@ std::string BufferArg(const void* buffer, uint32_t length) {
 }
 
 std::string ValueArg(const uint32_t* value) {
-    return value ? "&" + HexArg(*value) : std::string("null");
+    return value ? platform::StrPrintf("&0x%X", *value) : std::string("null");
 }
 
 std::string ValueArg(const uint16_t* value) {
-    return value ? "&" + HexArg(*value) : std::string("null");
+    return value ? platform::StrPrintf("&0x%X", *value) : std::string("null");
 }
 
 std::string TextArg(const std::string& text) {
