@@ -121,11 +121,17 @@ TEST(MemoryCommandLine, MappedFusesDumpWholeInAFreshProcess) {
 }
 
 TEST(MemoryCommandLine, EraseWritesTheZeroBlock) {
-    for (const char* option : {"-e", "-c"}) {
+    struct Case {
+        const char* option;
+        size_t resets; // -e resets the reader afterwards, -c does not
+    } cases[] = {{"-e", 1}, {"-c", 0}};
+    for (const Case& c : cases) {
         ToolFolder tool("eeprom-usb", "EEPROM", "USB");
-        Outcome erase = tool.Run({option});
-        ASSERT_EQ(erase.status, 0) << option << ": " << erase.err;
-        EXPECT_EQ(tool.Memory("eeprom").substr(0, 511), std::string(511, '\0')) << option;
+        tool.m_sim.MustSim("journal on");
+        Outcome erase = tool.Run({c.option});
+        ASSERT_EQ(erase.status, 0) << c.option << ": " << erase.err;
+        EXPECT_EQ(tool.Memory("eeprom").substr(0, 511), std::string(511, '\0')) << c.option;
+        EXPECT_EQ(tool.m_sim.JournalOf("QDSwReset").size(), c.resets) << c.option;
     }
 }
 
