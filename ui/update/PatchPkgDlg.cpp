@@ -60,17 +60,13 @@ void CPatchPkgDlg::OnFileLoaded(uintptr_t valid) {
         m_bReady = 1;
         m_strUpdateInfo = FirmwareInfoText(m_strFwInfo);
     }
-    SetProgress(0);
-    m_bBusy = 0;
-    UpdateButton();
+    ReturnToIdle();
 }
 
 void CPatchPkgDlg::OnFwStatus(uintptr_t code, intptr_t version) {
     m_bReady = code == IDS_CHECK_DEVICE_INFO_SUCCEED;
     m_strReaderInfo = ReaderLineWithStatus(static_cast<uint32_t>(code), version);
-    SetProgress(0);
-    m_bBusy = 0;
-    UpdateButton();
+    ReturnToIdle();
 }
 
 void CPatchPkgDlg::OnUpdateClicked() {
@@ -81,9 +77,7 @@ void CPatchPkgDlg::OnUpdateClicked() {
 
 void CPatchPkgDlg::OnOperationResult(uintptr_t code, bool failure) {
     ShowBox(LoadMessage(static_cast<uint32_t>(code)), failure);
-    SetProgress(0);
-    m_bBusy = 0;
-    UpdateButton();
+    ReturnToIdle();
     // The reader is checked again, so the line shows the firmware it runs now.
     PostReaderCheck();
 }

@@ -124,9 +124,7 @@ void CPatchPkgDlg3::OnFwStatus(uintptr_t code, intptr_t version) {
         ClearFirmwareChoice();
     }
     m_strReaderInfo = CurrentFirmwareHex(version);
-    SetProgress(0);
-    m_bBusy = 0;
-    UpdateButton();
+    ReturnToIdle();
 }
 
 void CPatchPkgDlg3::OnFwVersions(intptr_t address) {
@@ -151,18 +149,14 @@ void CPatchPkgDlg3::OnFwVersions(intptr_t address) {
     } else {
         PostMessage(UM_FILE_LOADED, 0, 0);
     }
-    SetProgress(0);
-    m_bBusy = 0;
-    UpdateButton();
+    ReturnToIdle();
 }
 
 void CPatchPkgDlg3::OnFileLoaded(uintptr_t valid) {
     if (valid)
         m_bReady = 1;
     m_strUpdateInfo = FirmwareInfoText(m_strFwInfo);
-    SetProgress(0);
-    m_bBusy = 0;
-    UpdateButton();
+    ReturnToIdle();
 }
 
 void CPatchPkgDlg3::OnUpdateClicked() {
@@ -173,9 +167,7 @@ void CPatchPkgDlg3::OnUpdateClicked() {
 
 void CPatchPkgDlg3::OnOperationResult(uintptr_t code, bool failure) {
     ShowBox(LoadMessage(static_cast<uint32_t>(code)), failure);
-    SetProgress(0);
-    m_bBusy = 0;
-    UpdateButton();
+    ReturnToIdle();
     PostRequest(UM_REQ_CHECK_DEV_INFO);
 }
 

@@ -150,6 +150,12 @@ bool CPatchPkgDlgBase::OnCommonResult(uint32_t id, uintptr_t wParam) {
     }
 }
 
+void CPatchPkgDlgBase::ReturnToIdle() {
+    SetProgress(0);
+    m_bBusy = 0;
+    UpdateButton();
+}
+
 void CPatchPkgDlgBase::UpdateButton() {
     const UpdateButtonState state = ComputeUpdateButton(m_bNeedsFile, !m_strFwPath.empty(), m_bReady != 0,
                                                         m_bBusy != 0, m_bLibFailed != 0);

@@ -58,6 +58,8 @@ protected:
     void InitOnLibReady();
 
     void UpdateButton();
+    // A request has ended: progress back to 0, not busy, the button follows.
+    void ReturnToIdle();
     // Members to the static texts.
     void ShowTexts();
     void SetProgress(int percent);
