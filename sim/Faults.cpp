@@ -34,6 +34,19 @@ bool ParseEntry(const std::string& name, unsigned flag, const char* what, Fault&
     return true;
 }
 
+// Whether the fault's window of calls AFTER+1 ... AFTER+COUNT of its entry has passed.
+bool WindowSpent(const Fault& fault) {
+    return static_cast<uint64_t>(fault.calls) >= static_cast<uint64_t>(fault.after) + fault.count;
+}
+
+// Counts a call of `entry` against the fault's window; true when the call lies inside it.
+bool HitsWindow(Fault& fault, std::string_view entry) {
+    if (entry != fault.entry || WindowSpent(fault))
+        return false;
+    ++fault.calls;
+    return fault.calls > fault.after;
+}
+
 // fail ENTRY COUNT [AFTER]: calls AFTER+1 ... AFTER+COUNT of ENTRY return 0.
 class FailKind : public FaultKind {
 public:
@@ -47,15 +60,8 @@ public:
         return ParseEntry(args[0], 0, "", fault, error) && ParseCount(args[1], fault.count, error) &&
                (args.size() < 3 || ParseCount(args[2], fault.after, error));
     }
-    bool FailsCall(Fault& fault, std::string_view entry) const override {
-        if (entry != fault.entry || Spent(fault))
-            return false;
-        ++fault.calls;
-        return fault.calls > fault.after;
-    }
-    bool Spent(const Fault& fault) const override {
-        return static_cast<uint64_t>(fault.calls) >= static_cast<uint64_t>(fault.after) + fault.count;
-    }
+    bool FailsCall(Fault& fault, std::string_view entry) const override { return HitsWindow(fault, entry); }
+    bool Spent(const Fault& fault) const override { return WindowSpent(fault); }
 };
 
 // lie ENTRY COUNT: the next COUNT writes of ENTRY report success and store nothing.
@@ -96,15 +102,8 @@ public:
                (args.size() < 2 || ParseCount(args[1], fault.count, error)) &&
                (args.size() < 3 || ParseCount(args[2], fault.after, error));
     }
-    bool FlipsRead(Fault& fault, std::string_view entry) const override {
-        if (entry != fault.entry || Spent(fault))
-            return false;
-        ++fault.calls;
-        return fault.calls > fault.after;
-    }
-    bool Spent(const Fault& fault) const override {
-        return static_cast<uint64_t>(fault.calls) >= static_cast<uint64_t>(fault.after) + fault.count;
-    }
+    bool FlipsRead(Fault& fault, std::string_view entry) const override { return HitsWindow(fault, entry); }
+    bool Spent(const Fault& fault) const override { return WindowSpent(fault); }
 };
 
 // detach-after ENTRY K: the reader disappears after the K-th call of ENTRY.
