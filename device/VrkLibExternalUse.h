@@ -11,7 +11,11 @@
 // The binding of the reader-access library: the module, the open device and one slot per export.
 class CVrkLibExternalUse {
 public:
+#ifdef _WIN32
+    static constexpr const char* kLibraryFileName = "QdCRLib.dll";
+#else
     static constexpr const char* kLibraryFileName = "libQdCRLib.so";
+#endif
 
     CVrkLibExternalUse() = default;
     virtual ~CVrkLibExternalUse();
