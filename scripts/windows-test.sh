@@ -25,6 +25,12 @@ fi
 export WINEPREFIX=$win_dir/wineprefix
 export WINEDEBUG=-all
 unset DISPLAY
+# The first Wine process creates the prefix; doing that once here keeps the test discovery during the
+# build from racing to create it.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    /usr/lib/wine/wine64 wineboot --init
+    /usr/lib/wine/wineserver -w
+fi
 
 cmake -S "$QUILLIX_ROOT" -B "$win_dir/quillix" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLIX_GUI=OFF -DCMAKE_PREFIX_PATH="$gtest_prefix" \

@@ -1,11 +1,8 @@
 #include "sim/EntryCall.h"
 
-#include "platform/FileSystem.h"
+#include "sim/FileAccess.h"
 #include "sim/Journal.h"
 
-#include <climits>
-#include <cstdlib>
-#include <dlfcn.h>
 #include <map>
 #include <mutex>
 
@@ -74,13 +71,7 @@ void Finish(SimState& state, ReaderModel& model) {
 } // namespace
 
 std::string LibraryStateFolder() {
-    Dl_info info{};
-    std::string folder;
-    if (dladdr(reinterpret_cast<void*>(&LibraryStateFolder), &info) && info.dli_fname) {
-        char resolved[PATH_MAX];
-        folder = platform::FolderOf(realpath(info.dli_fname, resolved) ? resolved : info.dli_fname);
-    }
-    return StateFolder(folder);
+    return StateFolder(ModuleFolder());
 }
 
 uint32_t OnHandle(const char* name, uint32_t dev,

@@ -1,6 +1,10 @@
-// The exported entries of libQdCRLib.so: argument checks, then the reader model. Every entry
-// answers 0 for a zero or dead handle, a missing buffer or a length its buffer cannot hold.
+// The exported entries of the simulated reader library: argument checks, then the reader model.
+// Every entry answers 0 for a zero or dead handle, a missing buffer or a length its buffer cannot hold.
+#ifdef _WIN32
+#define QDCRLIB_API __declspec(dllexport)
+#else
 #define QDCRLIB_API __attribute__((visibility("default")))
+#endif
 #include "device/QdCRLibApi.h"
 
 #include "platform/Text.h"

@@ -3,9 +3,7 @@
 #include "platform/Text.h"
 #include "sim/StateFolder.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
+#include "sim/FileAccess.h"
 
 namespace sim {
 
@@ -41,16 +39,8 @@ std::string JournalLine(int reader, const char* name, const std::vector<std::str
 }
 
 bool AppendJournal(const std::string& folder, const std::string& line) {
-    int fd = open(JournalPath(folder).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    std::string text = line + "\n";
-    ssize_t n;
-    do {
-        n = write(fd, text.data(), text.size());
-    } while (n < 0 && errno == EINTR);
-    bool ok = n == static_cast<ssize_t>(text.size());
-    return close(fd) == 0 && ok;
+    SimFile file(JournalPath(folder), SimFile::Mode::Append);
+    return file.Append(line + "\n") && file.Close();
 }
 
 } // namespace sim

@@ -3,12 +3,10 @@
 #include "model/IniFile.h"
 #include "platform/Text.h"
 
-#include <cerrno>
+#include "sim/FileAccess.h"
+
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <sstream>
-#include <unistd.h>
 
 namespace sim {
 
@@ -167,19 +165,6 @@ void StoreReader(CIniFile& ini, const std::string& section, const Reader& reader
     }
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 const char* BusName(Bus bus) {
@@ -268,16 +253,17 @@ bool SaveScenario(const std::string& path, const Scenario& scenario, std::string
         StoreReader(ini, ReaderSection(i), scenario.readers[i]);
 
     std::string temp = path + ".tmp";
-    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = "cannot create " + temp + ": " + std::strerror(errno);
+    std::string text = ini.Serialize();
+    SimFile file(temp, SimFile::Mode::Create);
+    if (!file.IsOpen()) {
+        error = "cannot create " + temp + ": " + LastSystemError();
         return false;
     }
-    bool ok = WriteAll(fd, ini.Serialize());
-    ok = close(fd) == 0 && ok;
-    if (!ok || rename(temp.c_str(), path.c_str()) != 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        unlink(temp.c_str());
+    bool ok = file.WriteAt(0, reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    ok = file.Close() && ok;
+    if (!ok || !ReplaceWith(temp, path)) {
+        error = "cannot write " + path + ": " + LastSystemError();
+        RemoveFile(temp);
         return false;
     }
     return true;

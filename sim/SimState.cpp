@@ -1,9 +1,8 @@
 #include "sim/SimState.h"
 
 #include "platform/FileSystem.h"
+#include "sim/FileAccess.h"
 #include "sim/Presets.h"
-
-#include <unistd.h>
 
 namespace sim {
 
@@ -118,7 +117,7 @@ bool SimState::CreateMemories(size_t index, std::string& error) {
     for (Memory memory : kMemories) {
         std::string path = MemoryPath(m_folder, index, memory);
         if (reader.MemorySize(memory) == 0) {
-            unlink(path.c_str());
+            RemoveFile(path);
             continue;
         }
         if (!CreateMemoryFile(path, FactoryContent(reader, memory), error))
@@ -132,7 +131,7 @@ bool SimState::ReplaceReaders(std::vector<Reader> readers, std::string& error) {
         if (m_scenario.readers[i].Present())
             m_scenario.AddEvent(false, m_scenario.readers[i].instance);
         for (Memory memory : kMemories)
-            unlink(MemoryPath(m_folder, i, memory).c_str());
+            RemoveFile(MemoryPath(m_folder, i, memory));
     }
     m_scenario.readers = std::move(readers);
     m_scenario.hubs.clear();
@@ -160,7 +159,7 @@ bool SimState::ResizeMemory(size_t index, Memory memory, uint32_t size, std::str
     uint32_t old = reader.MemorySize(memory);
     std::string path = MemoryPath(m_folder, index, memory);
     if (size == 0) {
-        unlink(path.c_str());
+        RemoveFile(path);
     } else if (!ResizeMemoryFile(path, old, size, BlankByte(reader, memory), error)) {
         return false;
     }

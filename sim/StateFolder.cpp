@@ -2,19 +2,15 @@
 
 #include "platform/FileSystem.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace sim {
 
 std::string StateFolder(const std::string& programFolder) {
     const char* env = std::getenv("QUILLIX_SIM_DIR");
     std::string folder = (env && *env) ? std::string(env) : programFolder + "simreader";
-    if (folder.empty() || folder.back() != '/')
+    // A folder that ends with a separator already ('\\' too on Windows) keeps it.
+    if (folder.empty() || platform::FolderOf(folder).size() != folder.size())
         folder += '/';
     return folder;
 }
@@ -34,26 +30,19 @@ StateLock::StateLock(const std::string& folder) {
         m_error = "cannot create the state folder " + folder;
         return;
     }
-    int fd = open(LockPath(folder).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        m_error = "cannot open " + LockPath(folder) + ": " + std::strerror(errno);
+    m_file = std::make_unique<SimFile>(LockPath(folder), SimFile::Mode::OpenOrCreate);
+    if (!m_file->IsOpen()) {
+        m_error = "cannot open " + LockPath(folder) + ": " + LastSystemError();
         return;
     }
-    int rc;
-    do {
-        rc = flock(fd, LOCK_EX);
-    } while (rc != 0 && errno == EINTR);
-    if (rc != 0) {
-        m_error = "cannot lock " + LockPath(folder) + ": " + std::strerror(errno);
-        close(fd);
+    if (!m_file->LockExclusive()) {
+        m_error = "cannot lock " + LockPath(folder) + ": " + LastSystemError();
         return;
     }
-    m_fd = fd;
+    m_locked = true;
 }
 
-StateLock::~StateLock() {
-    if (m_fd >= 0)
-        close(m_fd); // closing the descriptor releases the lock
-}
+// Closing the lock file releases the lock.
+StateLock::~StateLock() = default;
 
 } // namespace sim

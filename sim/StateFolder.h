@@ -1,5 +1,8 @@
 #pragma once
 
+#include "sim/FileAccess.h"
+
+#include <memory>
 #include <string>
 
 namespace sim {
@@ -13,7 +16,7 @@ std::string ScenarioPath(const std::string& folder);
 std::string JournalPath(const std::string& folder);
 std::string LockPath(const std::string& folder);
 
-// Exclusive lock on the state folder for the life of the object (flock on its lock file), so that
+// Exclusive lock on the state folder for the life of the object (a lock on its lock file), so that
 // processes using the simulator side by side see each other's changes whole. Creates the folder
 // when it is missing.
 class StateLock {
@@ -23,12 +26,13 @@ public:
     StateLock(const StateLock&) = delete;
     StateLock& operator=(const StateLock&) = delete;
 
-    bool Locked() const { return m_fd >= 0; }
+    bool Locked() const { return m_locked; }
     // Why locking failed (empty when locked).
     const std::string& Error() const { return m_error; }
 
 private:
-    int m_fd = -1;
+    std::unique_ptr<SimFile> m_file;
+    bool m_locked = false;
     std::string m_error;
 };
 

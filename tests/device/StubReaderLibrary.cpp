@@ -4,8 +4,14 @@
 
 #include <cstdint>
 
+#ifdef _WIN32
+#define QUILLIX_STUB_EXPORT __declspec(dllexport)
+#else
+#define QUILLIX_STUB_EXPORT __attribute__((visibility("default")))
+#endif
+
 #define QUILLIX_STUB_1(name)                                                                                 \
-    extern "C" __attribute__((visibility("default"))) uint32_t name() {                                      \
+    extern "C" QUILLIX_STUB_EXPORT uint32_t name() {                                                         \
         return 0;                                                                                            \
     }
 #ifdef QUILLIX_STUB_USED_ONLY
