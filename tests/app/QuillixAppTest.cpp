@@ -5,19 +5,15 @@
 #include "model/IcTypeIni.h"
 #include "platform/FileSystem.h"
 #include "platform/OsInfo.h"
+#include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <utility>
 #include <vector>
-
-extern char** environ;
 
 using testsupport::TempDir;
 using testsupport::TempProgramFolder;
@@ -65,7 +61,9 @@ TEST_P(ConfigFileTest, ChosenLoadedAndSavedOnce) {
     const ConfigCase& c = GetParam();
     Write(c.files);
     if (c.readOnlyFile) {
-        ASSERT_EQ(chmod(m_folder.File(c.readOnlyFile).c_str(), 0444), 0);
+        std::filesystem::permissions(m_folder.File(c.readOnlyFile), std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::remove);
+        ASSERT_TRUE(platform::IsReadOnly(m_folder.File(c.readOnlyFile)));
     }
 
     EXPECT_EQ(Run(), 0u);
@@ -305,21 +303,12 @@ INSTANTIATE_TEST_SUITE_P(Args, CommandLineTest,
 
 // Runs a copy of the built executable in a program folder of its own and returns its exit status.
 int RunCopiedBinary(const TempDir& folder) {
-    std::string binary = folder.File("quillix");
-    std::filesystem::copy_file(QUILLIX_BINARY, binary);
-    char* argv[] = {binary.data(), nullptr};
-    pid_t pid = 0;
-    if (posix_spawn(&pid, binary.c_str(), nullptr, nullptr, argv, environ) != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
+    return testsupport::RunProgram(testsupport::CopyInto(QUILLIX_BINARY, folder.Path()), {}).status;
 }
 
 // Without options a dialog is due; the copy has no dialog module beside it, so the run ends with 41500
 // (exit status 10) and still saves the settings.
-constexpr int kNoDialogStatus = 10;
+const int kNoDialogStatus = testsupport::ExitStatusFor(10, 41500);
 
 TEST(Executable, StartsAndSavesTheSettings) {
     TempDir folder;

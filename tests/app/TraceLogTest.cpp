@@ -3,13 +3,12 @@
 #include "platform/FakeClock.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
+#include <filesystem>
 
 using testsupport::TempProgramFolder;
 
@@ -45,8 +44,8 @@ protected:
         return platform::Utf16ToUtf8(text);
     }
     std::string Prefix(const char* name) {
-        return platform::StrPrintf("(%lX-%u):%s:> ", static_cast<unsigned long>(syscall(SYS_gettid)),
-                                   platform::GetTickCount(), name);
+        return platform::StrPrintf("(%lX-%u):%s:> ", testsupport::SystemThreadId(), platform::GetTickCount(),
+                                   name);
     }
 
     TempProgramFolder m_folder;
@@ -58,7 +57,9 @@ protected:
 
 TEST_F(TraceLogTest, MaskZeroCreatesBomOnlyFileReplacingTheOldOne) {
     m_folder.Write("Quillix.log", "old content");
-    ASSERT_EQ(chmod(m_folder.File("Quillix.log").c_str(), 0444), 0);
+    std::filesystem::permissions(m_folder.File("Quillix.log"), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    ASSERT_TRUE(platform::IsReadOnly(m_folder.File("Quillix.log")));
     Open("");
     {
         TraceScope scope("CParseArg::Excute_Arg", kTraceApp | kTraceDevice);

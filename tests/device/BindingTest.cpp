@@ -1,10 +1,15 @@
 #include "device/VrkLibExternalUse.h"
+#include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <link.h>
-#include <unistd.h>
+#endif
 
 using testsupport::TempProgramFolder;
 
@@ -14,22 +19,28 @@ namespace {
 class BindingTest : public testing::Test {
 protected:
     void Install(const std::string& stub) {
-        std::string source = std::string(QUILLIX_TEST_STUB_DIR) + "/" + stub + "/libQdCRLib.so";
-        ASSERT_EQ(symlink(source.c_str(), m_folder.File("libQdCRLib.so").c_str()), 0);
+        std::string source =
+            std::string(QUILLIX_TEST_STUB_DIR) + "/" + stub + "/" + CVrkLibExternalUse::kLibraryFileName;
+        ASSERT_TRUE(testsupport::LinkOrCopy(source, m_folder.File(CVrkLibExternalUse::kLibraryFileName)));
     }
     TempProgramFolder m_folder;
 };
 
+// Copies of the reader library in this process. Windows keeps one module per name, counting its loads.
 int CountLoadedCopies() {
+#ifdef _WIN32
+    return GetModuleHandleA(CVrkLibExternalUse::kLibraryFileName) ? 1 : 0;
+#else
     int count = 0;
     dl_iterate_phdr(
         [](dl_phdr_info* info, size_t, void* data) {
-            if (std::string(info->dlpi_name).find("libQdCRLib.so") != std::string::npos)
+            if (std::string(info->dlpi_name).find(CVrkLibExternalUse::kLibraryFileName) != std::string::npos)
                 ++*static_cast<int*>(data);
             return 0;
         },
         &count);
     return count;
+#endif
 }
 
 } // namespace
@@ -40,7 +51,7 @@ TEST_F(BindingTest, BindsWhenEveryCalledEntryIsPresent) {
         uint32_t bound;
     } cases[] = {{"stub_all", 1}, {"stub_used_only", 1}, {"stub_missing_used", 0}};
     for (const Case& c : cases) {
-        unlink(m_folder.File("libQdCRLib.so").c_str());
+        std::filesystem::remove(m_folder.File(CVrkLibExternalUse::kLibraryFileName));
         Install(c.stub);
         CVrkLibExternalUse lib;
         ASSERT_EQ(lib.LoadLib(), 1u) << c.stub;

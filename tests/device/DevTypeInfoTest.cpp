@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <typeinfo>
-#include <unistd.h>
 #include <vector>
 
 using testsupport::TempProgramFolder;
@@ -199,7 +199,7 @@ TEST_F(DevTypeTest, BuiltInAndIcIniLayoutsAgreeOnTheDefaultImage) {
         EXPECT_EQ(fields.GetLunData(1, 0x0F), 0x5);
         written[useIni].assign(g_pDevTypeInfo->GetDataUp(), g_pDevTypeInfo->GetDataUp() + 128);
         TearDown();
-        unlink(m_folder.File("chip.ini").c_str());
+        std::filesystem::remove(m_folder.File("chip.ini"));
     }
     EXPECT_EQ(written[0], written[1]);
 }

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <functional>
 #include <random>
-#include <unistd.h>
 
 namespace {
 
@@ -101,13 +100,10 @@ TEST(FuzzSmoke, CodecSeeds) {
 TEST(FuzzSmoke, ControlToolArguments) {
     testsupport::TempDir sandbox;
     const std::string folder = sandbox.Path().substr(0, sandbox.Path().size() - 1);
-    char previous[4096];
-    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-    ASSERT_EQ(chdir(folder.c_str()), 0);
+    testsupport::WorkingDirectory cwd(folder);
     RunSmoke(
         "control_tool",
         [&](const uint8_t* data, size_t size) { return RunControlToolFuzzCase(data, size, folder); }, 300);
-    ASSERT_EQ(chdir(previous), 0);
 }
 
 } // namespace

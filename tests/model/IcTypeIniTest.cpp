@@ -6,7 +6,6 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>

@@ -3,12 +3,10 @@
 
 #include <gmock/gmock.h>
 
+#include <array>
 #include <fstream>
 #include <regex>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
+#include <thread>
 
 namespace simtest {
 namespace {
@@ -19,7 +17,7 @@ using ::testing::HasSubstr;
 class ControlToolTest : public SimTest {
 protected:
     std::vector<std::string> ShowLines() {
-        ProcessResult result = Sim({"show"});
+        RunResult result = Sim({"show"});
         EXPECT_EQ(result.status, 0) << result.err;
         std::vector<std::string> lines;
         std::istringstream in(result.out);
@@ -174,7 +172,7 @@ TEST_F(ControlToolTest, WriteThenReadRoundTrips) {
 
 TEST_F(ControlToolTest, ReadIntoAFolderPathFails) {
     WriteScratch("file", {0});
-    ProcessResult result = Sim({"read", "0", "eeprom", Scratch("file/out.bin")});
+    RunResult result = Sim({"read", "0", "eeprom", Scratch("file/out.bin")});
     EXPECT_EQ(result.status, 1);
     EXPECT_THAT(result.err, HasSubstr("cannot write"));
 }
@@ -185,7 +183,7 @@ TEST_F(ControlToolTest, JournalCommands) {
     uint32_t dev = Lib().QDOpenVrkUsbStor(&index);
     ASSERT_NE(dev, 0u);
     Lib().QDClose(dev);
-    ProcessResult shown = Sim({"journal", "show"});
+    RunResult shown = Sim({"journal", "show"});
     EXPECT_EQ(shown.status, 0);
     EXPECT_THAT(shown.out, HasSubstr("[0] QDOpenVrkUsbStor(&0x0) -> 0x"));
     EXPECT_THAT(shown.out, HasSubstr("[0] QDClose() -> 0x1\n"));
@@ -208,7 +206,7 @@ TEST_F(ControlToolTest, FaultCommandsAreAccepted) {
           {"fault", "0", "busy", "off"},
           {"fault", "0", "reset-gone", "on"},
           {"fault", "0", "off"}}) {
-        ProcessResult result = Sim(args);
+        RunResult result = Sim(args);
         EXPECT_EQ(result.status, 0) << result.err;
     }
     EXPECT_THAT(ScenarioBytes(), ::testing::Not(HasSubstr("Fault0")));
@@ -229,7 +227,7 @@ TEST_P(BadInputTest, IsRefusedAndChangesNothing) {
             arg = Scratch("big.bin");
         else if (arg == "MISSING")
             arg = Scratch("missing.bin");
-    ProcessResult result = RunProgram(QUILLIX_SIM_TOOL, args, Scratch(""));
+    RunResult result = RunProgram(QUILLIX_SIM_TOOL, args);
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     EXPECT_EQ(ScenarioBytes(), scenario);
@@ -267,17 +265,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ControlToolTest, DirOptionChoosesTheStateFolder) {
     std::string other = Scratch("other");
-    ProcessResult result = RunProgram(QUILLIX_SIM_TOOL, {"--dir", other, "init", "flash-usb16"}, Scratch(""));
+    RunResult result = RunProgram(QUILLIX_SIM_TOOL, {"--dir", other, "init", "flash-usb16"});
     ASSERT_EQ(result.status, 0) << result.err;
-    result = RunProgram(QUILLIX_SIM_TOOL, {"--dir", other, "show"}, Scratch(""));
+    result = RunProgram(QUILLIX_SIM_TOOL, {"--dir", other, "show"});
     EXPECT_THAT(result.out, HasSubstr("0 flash-usb16 usb"));
     EXPECT_THAT(ShowLines()[0], HasSubstr("0 eeprom-usb usb"));
 }
 
 TEST_F(ControlToolTest, UnreadableStateIsAFailure) {
     std::ofstream(Scratch("notafolder")) << "x";
-    ProcessResult result =
-        RunProgram(QUILLIX_SIM_TOOL, {"--dir", Scratch("notafolder"), "show"}, Scratch(""));
+    RunResult result = RunProgram(QUILLIX_SIM_TOOL, {"--dir", Scratch("notafolder"), "show"});
     EXPECT_EQ(result.status, 1);
     EXPECT_THAT(result.err, HasSubstr("quillix-sim: "));
 }
@@ -285,7 +282,7 @@ TEST_F(ControlToolTest, UnreadableStateIsAFailure) {
 TEST_F(ControlToolTest, InitStartsAfreshFromAnUnreadableScenario) {
     SimOk({"show"});
     std::ofstream(StateFolder() + "scenario.ini", std::ios::trunc) << "[Reader 0]\nStatus=zz\n";
-    ProcessResult shown = Sim({"show"});
+    RunResult shown = Sim({"show"});
     EXPECT_EQ(shown.status, 1);
     EXPECT_THAT(shown.err, HasSubstr("Status"));
     uint32_t index = 0;
@@ -297,20 +294,14 @@ TEST_F(ControlToolTest, InitStartsAfreshFromAnUnreadableScenario) {
 // Side-by-side processes: every add lands, each under its own index.
 TEST_F(ControlToolTest, ConcurrentProcessesDoNotLoseChanges) {
     SimOk({"init", "none"});
-    std::vector<pid_t> pids;
-    const std::string tool = QUILLIX_SIM_TOOL;
-    for (int i = 0; i < 6; ++i) {
-        std::vector<char*> argv = {const_cast<char*>(tool.c_str()), const_cast<char*>("add"),
-                                   const_cast<char*>("eeprom-usb"), nullptr};
-        pid_t pid = 0;
-        ASSERT_EQ(posix_spawn(&pid, tool.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-        pids.push_back(pid);
-    }
-    for (pid_t pid : pids) {
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    std::array<RunResult, 6> results;
+    std::vector<std::thread> runs;
+    for (RunResult& result : results)
+        runs.emplace_back([&result] { result = RunProgram(QUILLIX_SIM_TOOL, {"add", "eeprom-usb"}); });
+    for (std::thread& run : runs)
+        run.join();
+    for (const RunResult& result : results)
+        EXPECT_EQ(result.status, 0) << result.err;
     std::vector<std::string> lines = ShowLines();
     ASSERT_EQ(lines.size(), 6u);
     for (int i = 0; i < 6; ++i)

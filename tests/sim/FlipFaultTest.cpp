@@ -17,7 +17,7 @@ class FlipFaultTest : public SimTest, public testing::WithParamInterface<FlipRow
 TEST_P(FlipFaultTest, FlipsTheCountedReads) {
     std::vector<std::string> args = {"fault", "0", "flip", "QDReadEeprom"};
     args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
-    ASSERT_EQ(RunProgram(QUILLIX_SIM_TOOL, args, Scratch("")).status, 0);
+    ASSERT_EQ(RunProgram(QUILLIX_SIM_TOOL, args).status, 0);
     std::vector<uint8_t> memory = Memory(0, "eeprom");
     uint32_t dev = Open(Lib().QDOpenVrkUsbStor, 0);
     std::vector<bool> flipped;

@@ -348,11 +348,9 @@ TEST_F(LibraryTest, ResetGoneReaderComesBackWithTheDriverUpdateTool) {
     ASSERT_EQ(L().QDSwReset(dev, g_block, 16), 1u);
     for (int attempt = 0; attempt < 20; ++attempt)
         ASSERT_EQ(OpenStor(), 0u);
-    ProcessResult bad =
-        RunProgram(QUILLIX_SIM_UDRVUP, {"update", QUILLIX_SIM_INF, "PCI\\VEN_1234"}, Scratch(""));
+    RunResult bad = RunProgram(QUILLIX_SIM_UDRVUP, {"update", QUILLIX_SIM_INF, "PCI\\VEN_1234"});
     EXPECT_EQ(bad.status, 2);
-    ProcessResult run =
-        RunProgram(QUILLIX_SIM_UDRVUP, {"update", QUILLIX_SIM_INF, "USB\\VID_2C7A&PID_0105"}, Scratch(""));
+    RunResult run = RunProgram(QUILLIX_SIM_UDRVUP, {"update", QUILLIX_SIM_INF, "USB\\VID_2C7A&PID_0105"});
     ASSERT_EQ(run.status, 0) << run.err;
     dev = OpenStor();
     EXPECT_NE(dev, 0u);
@@ -363,8 +361,8 @@ TEST_F(LibraryTest, ResetGoneReaderComesBackWithTheDriverUpdateTool) {
 }
 
 TEST_F(LibraryTest, DriverUpdateToolNeedsItsDriverFile) {
-    ProcessResult run = RunProgram(QUILLIX_SIM_UDRVUP,
-                                   {"update", Scratch("missing.inf"), "USB\\VID_2C7A&PID_0105"}, Scratch(""));
+    RunResult run =
+        RunProgram(QUILLIX_SIM_UDRVUP, {"update", Scratch("missing.inf"), "USB\\VID_2C7A&PID_0105"});
     EXPECT_EQ(run.status, 1);
 }
 
@@ -397,7 +395,7 @@ class FailFaultTest : public LibraryTest, public ::testing::WithParamInterface<F
 TEST_P(FailFaultTest, FailsTheCountedCalls) {
     std::vector<std::string> args = {"fault", "0", "fail", "QDReadStatus"};
     args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
-    ASSERT_EQ(RunProgram(QUILLIX_SIM_TOOL, args, Scratch("")).status, 0);
+    ASSERT_EQ(RunProgram(QUILLIX_SIM_TOOL, args).status, 0);
     uint32_t dev = OpenStor();
     std::vector<uint32_t> results;
     for (size_t i = 0; i < GetParam().results.size(); ++i) {

@@ -120,7 +120,7 @@ class RandomFaultParse : public RandomFaultTest, public testing::WithParamInterf
 TEST_P(RandomFaultParse, IsRefused) {
     std::vector<std::string> args = {"fault", "0", "random"};
     args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
-    ProcessResult result = RunProgram(QUILLIX_SIM_TOOL, args, Scratch(""));
+    RunResult result = RunProgram(QUILLIX_SIM_TOOL, args);
     EXPECT_EQ(result.status, 2);
     EXPECT_THAT(result.err, HasSubstr(GetParam().reason));
 }

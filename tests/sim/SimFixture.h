@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/QdCRLibApi.h"
+#include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -81,7 +82,7 @@ namespace simtest {
     X(QdSimGetChangeCount)                                                                                   \
     X(QdSimGetDeviceEvent)
 
-// The built libQdCRLib.so, loaded once by absolute path, every entry bound by name.
+// The built reader library, loaded once by absolute path, every entry bound by name.
 struct SimLibrary {
 #define SIM_SLOT(name) PFN_##name name = nullptr;
     SIM_ENTRIES(SIM_SLOT)
@@ -89,15 +90,8 @@ struct SimLibrary {
 };
 const SimLibrary& Lib();
 
-struct ProcessResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs a program with an argument vector (no shell) and collects its output.
-ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& scratchFolder);
+using testsupport::RunProgram;
+using testsupport::RunResult;
 
 // Every test gets its own state folder through QUILLIX_SIM_DIR.
 class SimTest : public ::testing::Test {
@@ -108,7 +102,7 @@ protected:
     const std::string& StateFolder() const { return m_state; }
     std::string Scratch(const std::string& name) const { return m_dir.File(name); }
 
-    ProcessResult Sim(std::initializer_list<std::string> args) const;
+    RunResult Sim(std::initializer_list<std::string> args) const;
     // Runs quillix-sim and fails the test unless it succeeded.
     void SimOk(std::initializer_list<std::string> args) const;
     std::vector<std::string> JournalLines() const;

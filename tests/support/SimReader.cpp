@@ -1,13 +1,12 @@
 #include "tests/support/SimReader.h"
 
+#include "device/VrkLibExternalUse.h"
+#include "platform/ProgramFolder.h"
+#include "tests/support/Process.h"
+
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace testsupport {
 
@@ -17,36 +16,34 @@ std::string SimReader::DistDir() {
 
 SimReader::SimReader(const std::string& preset) {
     // The library and the driver-update tool come from the build's program folder.
-    symlink((DistDir() + "libQdCRLib.so").c_str(), File("libQdCRLib.so").c_str());
-    symlink((DistDir() + "32bitrelease").c_str(), File("32bitrelease").c_str());
-    setenv("QUILLIX_SIM_DIR", StateDir().c_str(), 1);
+    EXPECT_TRUE(LinkOrCopy(DistDir() + CVrkLibExternalUse::kLibraryFileName,
+                           File(CVrkLibExternalUse::kLibraryFileName)));
+    EXPECT_TRUE(LinkOrCopy(DistDir() + "32bitrelease", File("32bitrelease")));
+    SetEnvVar("QUILLIX_SIM_DIR", StateDir());
     MustSim("init " + preset);
 }
 
 SimReader::~SimReader() {
-    unsetenv("QUILLIX_SIM_DIR");
+    UnsetEnvVar("QUILLIX_SIM_DIR");
 }
 
-int SimReader::Sim(const std::string& arguments, std::string* output) const {
-    std::string command = "'" + DistDir() + "quillix-sim' --dir '" + StateDir() + "' " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return -1;
-    std::string text;
-    std::array<char, 4096> chunk;
-    size_t n;
-    while ((n = fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
-        text.append(chunk.data(), n);
-    int status = pclose(pipe);
+int SimReader::Sim(const std::string& arguments, std::string* output, std::string* errors) const {
+    std::vector<std::string> args = {"--dir", StateDir()};
+    std::istringstream words(arguments);
+    for (std::string word; words >> word;)
+        args.push_back(word);
+    RunResult result = RunProgram(DistDir() + "quillix-sim" + platform::kExecutableSuffix, args);
     if (output)
-        *output = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        *output = result.out;
+    if (errors)
+        *errors = result.err;
+    return result.status;
 }
 
 std::string SimReader::MustSim(const std::string& arguments) const {
-    std::string output;
-    int status = Sim(arguments, &output);
-    EXPECT_EQ(status, 0) << "quillix-sim " << arguments << ": " << output;
+    std::string output, errors;
+    int status = Sim(arguments, &output, &errors);
+    EXPECT_EQ(status, 0) << "quillix-sim " << arguments << ": " << output << errors;
     return output;
 }
 

@@ -15,9 +15,10 @@ public:
     explicit SimReader(const std::string& preset = "eeprom-usb");
     ~SimReader();
 
-    // Runs the control tool with the given arguments (split at blanks); returns its exit status.
-    int Sim(const std::string& arguments, std::string* output = nullptr) const;
-    // Sim() that must succeed; the test fails otherwise.
+    // Runs the control tool with the given arguments (split at blanks, no shell); returns its exit
+    // status and, when asked, its standard output and standard error.
+    int Sim(const std::string& arguments, std::string* output = nullptr, std::string* errors = nullptr) const;
+    // Sim() that must succeed (the test fails otherwise); returns its standard output.
     std::string MustSim(const std::string& arguments) const;
     // The journal lines recorded since journaling was switched on (or last cleared).
     std::vector<std::string> Journal() const;

@@ -55,11 +55,27 @@ TempProgramFolder::~TempProgramFolder() {
     platform::SetProgramFolderOverride("");
 }
 
+WorkingDirectory::WorkingDirectory(const std::string& folder)
+    : m_saved(std::filesystem::current_path().string()) {
+    std::filesystem::current_path(folder);
+}
+
+WorkingDirectory::~WorkingDirectory() {
+    std::error_code ec;
+    std::filesystem::current_path(m_saved, ec);
+}
+
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+std::string CopyInto(const std::string& source, const std::string& folder) {
+    std::string copy = folder + std::filesystem::path(source).filename().string();
+    std::filesystem::copy_file(source, copy, std::filesystem::copy_options::overwrite_existing);
+    return copy;
 }
 
 } // namespace testsupport

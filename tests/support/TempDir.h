@@ -33,7 +33,23 @@ public:
     ~TempProgramFolder();
 };
 
+// Makes `folder` the working directory while the object lives.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::string& folder);
+    ~WorkingDirectory();
+    WorkingDirectory(const WorkingDirectory&) = delete;
+    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+private:
+    std::string m_saved;
+};
+
 // Bytes of a file, or an empty string when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
+
+// Copies the file `source` into `folder` (a path ending with a separator) under its own name, so an
+// executable keeps its ".exe"; returns the copy's path.
+std::string CopyInto(const std::string& source, const std::string& folder);
 
 } // namespace testsupport
