@@ -165,9 +165,7 @@ TEST(MemoryCommandLine, DumpCreatesMissingFolders) {
     EXPECT_EQ(tool.m_sim.Read("new/deeper/dump.bin"), tool.Memory("eeprom").substr(0, 128));
 }
 
-// A reader library without an entry the tool calls is refused before any device work. The stand-in
-// library is built where the linker can hide an export.
-#ifdef QUILLIX_STUB_LIBRARY_LACKING_AN_ENTRY
+// A reader library without an entry the tool calls is refused before any device work.
 TEST(MemoryCommandLine, LibraryLackingAnEntryEndsWith41502) {
     ToolFolder tool("eeprom-usb", "EEPROM", "USB");
     const std::string library = tool.m_sim.File(CVrkLibExternalUse::kLibraryFileName);
@@ -178,6 +176,5 @@ TEST(MemoryCommandLine, LibraryLackingAnEntryEndsWith41502) {
     EXPECT_NE(dump.err.find("(41502)"), std::string::npos) << dump.err;
     EXPECT_FALSE(std::filesystem::exists(tool.m_sim.File("dump.bin")));
 }
-#endif
 
 } // namespace

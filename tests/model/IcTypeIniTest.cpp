@@ -102,7 +102,7 @@ TEST_F(IcTypeIniTest, CandidatesAreRegularIniFilesOnly) {
     WriteIcIni("a.ini");
     m_folder.Write("a.bin", "x");
     m_folder.Write("a.ini.bak", "x");
-    ASSERT_EQ(mkdir(m_folder.File("dir.ini").c_str(), 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(m_folder.File("dir.ini")));
     m_folder.Write("config.ini", "[Quillix Config]\n");
 
     CIcTypeIni ini;

@@ -2,6 +2,7 @@
 
 #include "platform/DynamicLibrary.h"
 
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 
@@ -9,9 +10,11 @@ namespace simtest {
 
 const SimLibrary& Lib() {
     static const SimLibrary library = [] {
-        platform::LibraryHandle handle = platform::LoadLibraryFile(QUILLIX_SIM_LIBRARY);
+        // A full path of the system's own form (on Windows with its drive).
+        const std::string path = std::filesystem::absolute(QUILLIX_SIM_LIBRARY).make_preferred().string();
+        platform::LibraryHandle handle = platform::LoadLibraryFile(path);
         if (!handle)
-            throw std::runtime_error(std::string("cannot load ") + QUILLIX_SIM_LIBRARY);
+            throw std::runtime_error("cannot load " + path);
         SimLibrary lib;
 #define SIM_BIND(name)                                                                                       \
     lib.name = reinterpret_cast<PFN_##name>(platform::FindExport(handle, #name));                            \
