@@ -1,6 +1,7 @@
 #include "device/VrkLibExternalUse.h"
 
 #include "platform/ProgramFolder.h"
+#include "platform/SystemDeviceTree.h"
 
 CVrkLibExternalUse::~CVrkLibExternalUse() {
     UnloadLib();
@@ -10,8 +11,13 @@ uint32_t CVrkLibExternalUse::LoadLib() {
     UnloadLib();
     m_hLib = platform::LoadLibraryFile(GetProgramFolder() + kLibraryFileName);
     m_deviceTree = LibraryDeviceTree::Bind(m_hLib);
-    if (m_deviceTree)
+    if (m_deviceTree) {
         platform::SetDeviceTree(m_deviceTree.get());
+    } else if (m_hLib) {
+        // A library that does not report the device tree itself leaves it to the operating system.
+        if (platform::IDeviceTree* system = platform::SystemDeviceTree())
+            platform::SetDeviceTree(system);
+    }
     return m_hLib ? 1 : 0;
 }
 
@@ -31,8 +37,15 @@ uint32_t CVrkLibExternalUse::LoadFun() {
 }
 
 uint32_t CVrkLibExternalUse::UnloadLib() {
-    if (m_deviceTree && platform::DeviceTree() == m_deviceTree.get())
-        platform::SetDeviceTree(nullptr);
+    platform::IDeviceTree* installed = platform::DeviceTree();
+    if (installed) {
+        // Only the tree this library put in place is removed; the system tree is the library's when the
+        // library brought none of its own.
+        const bool ours = m_deviceTree ? installed == m_deviceTree.get()
+                                       : m_hLib && installed == platform::SystemDeviceTree();
+        if (ours)
+            platform::SetDeviceTree(nullptr);
+    }
     m_deviceTree.reset();
     bool released = platform::FreeLibraryFile(m_hLib);
     m_hLib = nullptr;
