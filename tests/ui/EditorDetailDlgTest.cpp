@@ -6,6 +6,7 @@
 #include "model/IcTypeIni.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TempDir.h"
+#include "tests/ui/EditorFixture.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/ResultDialog.h"
 #include "ui/editor/BinaryEditCtrl.h"
@@ -23,102 +24,27 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 namespace {
 
+// The sample EEPROM IC INI file with the given "UI Type".
 std::string SampleIni(const std::string& uiType) {
-    std::ifstream in(QUILLIX_SOURCE_DIR "/examples/eeprom-usb.ini", std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    std::string ini = text.str();
+    std::string ini = uitest::SourceText("examples/eeprom-usb.ini");
     const std::string key = "UI Type=3";
     ini.replace(ini.find(key), key.size(), "UI Type=" + uiType);
     return ini;
 }
 
-// The main dialog as the editor reaches it: every posted message is recorded.
-class RecordingMainDlg : public IResultDialog {
-public:
-    void PostMessage(uint32_t id, uintptr_t wParam, intptr_t) override { posted.emplace_back(id, wParam); }
-    std::vector<std::pair<uint32_t, uintptr_t>> posted;
-};
-
-class SaveDialogs : public uitest::ScriptedFileDialogs {
-public:
-    std::optional<std::string> GetSaveFileName(QWidget*, const OpenFileRequest&) override {
-        if (savePaths.empty())
-            return std::nullopt;
-        std::string path = savePaths.front();
-        savePaths.pop_front();
-        return path;
-    }
-    std::deque<std::string> savePaths;
-};
-
-// A program folder with the sample EEPROM IC INI file (and optionally a second one), the project objects,
-// the default image in the upload buffer and the detail dialog; no worker and no main dialog window.
-class DetailDlgTest : public testing::Test {
+// The detail dialog over the sample IC INI file as chip.ini (and optionally a second one, other.ini).
+class DetailDlgTest : public uitest::EditorFixture {
 protected:
     void Start(const std::string& uiType, const std::string& iniName = "chip.ini", bool secondIni = false) {
-        uitest::EnsureApplication();
-        m_folder.Write("chip.ini", SampleIni(uiType));
+        std::vector<std::pair<std::string, std::string>> files = {{"chip.ini", SampleIni(uiType)}};
         if (secondIni)
-            m_folder.Write("other.ini", SampleIni("0"));
-        m_folder.Write("config.ini", "[Quillix Config]\nIni Name=" + iniName + "\n");
-        g_pConfigIni = new CIniFile(m_folder.File("config.ini"));
-        g_pConfigIni->Load();
-        g_pIcTypeIni = new CIcTypeIni();
-        g_pIcTypeIni->LoadUserSetting();
-        g_pIcTypeIni->ListIniFiles();
-        g_pIcTypeIni->LoadIcIni();
-        g_pIcTypeIni->Parse_ProjectType();
-        CreateDevTypeInfo();
-        g_pDevTypeInfo->LoadDefaultImage(*g_pIcTypeIni);
-        g_pMainDlg = &m_main;
-        m_dlg = std::make_unique<CDetailDlg>(nullptr);
-        g_pDetailDlg = m_dlg.get();
-        m_dlg->ReloadSettings();
-        m_dlg->ShowAt(QPoint(0, 0));
-        m_dlg->PostMessage(UM_IMAGE_CHANGED, 1, 0);
-        uitest::PumpPending();
+            files.emplace_back("other.ini", SampleIni("0"));
+        StartEditor(files, iniName);
     }
-
-    void TearDown() override {
-        m_dlg.reset();
-        g_pDetailDlg = nullptr;
-        g_pMainDlg = nullptr;
-        DestroyDevTypeInfo();
-        delete g_pIcTypeIni;
-        g_pIcTypeIni = nullptr;
-        delete g_pConfigIni;
-        g_pConfigIni = nullptr;
-    }
-
-    std::vector<std::string> Tabs() const {
-        std::vector<std::string> tabs;
-        for (int i = 0; i < m_dlg->Sheet()->count(); ++i)
-            tabs.push_back(m_dlg->Sheet()->tabText(i).toStdString());
-        return tabs;
-    }
-
-    // Shows a page's tab and lets it load itself.
-    template <class Page> Page* ShowPage(int number) {
-        auto* page = static_cast<Page*>(m_dlg->Page(number));
-        m_dlg->Sheet()->setCurrentWidget(page);
-        uitest::PumpPending();
-        return page;
-    }
-
-    uint8_t* Image() const { return g_pDevTypeInfo->GetDataUp(); }
-
-    testsupport::TempProgramFolder m_folder;
-    RecordingMainDlg m_main;
-    std::unique_ptr<CDetailDlg> m_dlg;
-    uitest::RecordingMessageBoxes m_boxes;
-    SaveDialogs m_files;
 };
 
 struct PageSetCase {

@@ -6,6 +6,7 @@
 #include "model/IcTypeIni.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TempDir.h"
+#include "tests/ui/EditorFixture.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/ResultDialog.h"
 #include "ui/editor/DetailDlg.h"
@@ -17,63 +18,19 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <utility>
 
 namespace {
 
-std::string Example(const std::string& name) {
-    std::ifstream in(std::string(QUILLIX_SOURCE_DIR "/examples/") + name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class RecordingMainDlg : public IResultDialog {
-public:
-    void PostMessage(uint32_t id, uintptr_t wParam, intptr_t) override { posted.emplace_back(id, wParam); }
-    std::vector<std::pair<uint32_t, uintptr_t>> posted;
-};
-
-class SaveDialogs : public uitest::ScriptedFileDialogs {
-public:
-    std::optional<std::string> GetSaveFileName(QWidget*, const OpenFileRequest&) override {
-        if (savePaths.empty())
-            return std::nullopt;
-        std::string path = savePaths.front();
-        savePaths.pop_front();
-        return path;
-    }
-    std::deque<std::string> savePaths;
-};
-
-// A program folder with the given IC INI files (the first one in use), the project objects and the
-// detail dialog; no worker and no main dialog window.
-class EditorMoreTest : public testing::Test {
+// The detail dialog over the example IC INI files given as {file name, example name}.
+class EditorMoreTest : public uitest::EditorFixture {
 protected:
     void Start(const std::vector<std::pair<std::string, std::string>>& iniFiles) {
-        uitest::EnsureApplication();
+        std::vector<std::pair<std::string, std::string>> texts;
         for (const auto& [name, example] : iniFiles)
-            m_folder.Write(name, Example(example));
-        m_folder.Write("config.ini", "[Quillix Config]\nIni Name=" + iniFiles.front().first + "\n");
-        g_pConfigIni = new CIniFile(m_folder.File("config.ini"));
-        g_pConfigIni->Load();
-        g_pIcTypeIni = new CIcTypeIni();
-        g_pIcTypeIni->LoadUserSetting();
-        g_pIcTypeIni->ListIniFiles();
-        g_pIcTypeIni->LoadIcIni();
-        g_pIcTypeIni->Parse_ProjectType();
-        CreateDevTypeInfo();
-        g_pDevTypeInfo->LoadDefaultImage(*g_pIcTypeIni);
-        g_pMainDlg = &m_main;
-        m_dlg = std::make_unique<CDetailDlg>(nullptr);
-        g_pDetailDlg = m_dlg.get();
-        m_dlg->ReloadSettings();
-        m_dlg->ShowAt(QPoint(0, 0));
-        m_dlg->PostMessage(UM_IMAGE_CHANGED, 1, 0);
-        uitest::PumpPending();
+            texts.emplace_back(name, uitest::SourceText("examples/" + example));
+        StartEditor(texts);
     }
 
     // A FLASH USB project whose upload image carries a 55 AA vendor block at kVendorAt.
@@ -92,44 +49,14 @@ protected:
         ASSERT_EQ(g_pDevTypeInfo->GetVendorUp(), Image() + kVendorAt);
     }
 
-    void TearDown() override {
-        m_dlg.reset();
-        g_pDetailDlg = nullptr;
-        g_pMainDlg = nullptr;
-        DestroyDevTypeInfo();
-        delete g_pIcTypeIni;
-        g_pIcTypeIni = nullptr;
-        delete g_pConfigIni;
-        g_pConfigIni = nullptr;
-    }
+    CDetailPage_5* ShowVendorPage() { return ShowPage<CDetailPage_5>(5); }
 
-    std::vector<std::string> Tabs() const {
-        std::vector<std::string> tabs;
-        for (int i = 0; i < m_dlg->Sheet()->count(); ++i)
-            tabs.push_back(m_dlg->Sheet()->tabText(i).toStdString());
-        return tabs;
-    }
-
-    CDetailPage_5* ShowVendorPage() {
-        auto* page = static_cast<CDetailPage_5*>(m_dlg->Page(5));
-        m_dlg->Sheet()->setCurrentWidget(page);
-        uitest::PumpPending();
-        return page;
-    }
-
-    uint8_t* Image() const { return g_pDevTypeInfo->GetDataUp(); }
     std::vector<uint8_t> ImageBytes() const {
         return std::vector<uint8_t>(Image(), Image() + g_pDevTypeInfo->GetDataUpSize());
     }
 
     static constexpr size_t kImageSize = 1024;
     static constexpr size_t kVendorAt = 512;
-
-    testsupport::TempProgramFolder m_folder;
-    RecordingMainDlg m_main;
-    std::unique_ptr<CDetailDlg> m_dlg;
-    uitest::RecordingMessageBoxes m_boxes;
-    SaveDialogs m_files;
 };
 
 TEST_F(EditorMoreTest, IcTypeChoiceReloadsTheIniAndTheDeviceType) {

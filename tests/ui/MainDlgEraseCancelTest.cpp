@@ -16,10 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
-#include <fstream>
 #include <memory>
 #include <mutex>
-#include <sstream>
 
 using testsupport::SimReader;
 using uitest::PumpUntil;
@@ -69,13 +67,6 @@ private:
     bool m_released = false;
 };
 
-std::string ReadSource(const std::string& relative) {
-    std::ifstream in(std::string(QUILLIX_SOURCE_DIR "/") + relative, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The simulated reader of one preset with the example IC INI file of its kind, the process-wide objects
 // as start-up creates them and the main dialog driven without a modal loop.
 class MainDlgOperationTest : public testing::Test {
@@ -84,16 +75,9 @@ protected:
         uitest::EnsureApplication();
         ReadShortVersion("1.00.0.0");
         m_sim = std::make_unique<SimReader>(preset);
-        m_sim->Write("chip.ini", ReadSource(ini));
+        m_sim->Write("chip.ini", uitest::SourceText(ini));
         m_sim->Write("config.ini", "[Quillix Config]\nIni Name=chip.ini\n");
-        g_pConfigIni = new CIniFile(m_sim->File("config.ini"));
-        g_pConfigIni->Load();
-        g_pIcTypeIni = new CIcTypeIni();
-        g_pIcTypeIni->LoadUserSetting();
-        g_pIcTypeIni->ListIniFiles();
-        g_pIcTypeIni->LoadIcIni();
-        g_pIcTypeIni->Parse_ProjectType();
-        CreateDevTypeInfo();
+        uitest::LoadProject(m_sim->File("config.ini"));
 
         m_dlg = std::make_unique<Dlg>();
         g_pMainDlg = m_dlg.get();
@@ -113,11 +97,7 @@ protected:
             g_pMainDlg = nullptr;
             m_dlg.reset();
         }
-        DestroyDevTypeInfo();
-        delete g_pIcTypeIni;
-        g_pIcTypeIni = nullptr;
-        delete g_pConfigIni;
-        g_pConfigIni = nullptr;
+        uitest::UnloadProject();
     }
 
     QPushButton* Button(int id) {

@@ -24,9 +24,7 @@
 
 #include <algorithm>
 #include <fcntl.h>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <sys/stat.h>
 
 using testsupport::SimReader;
@@ -70,13 +68,6 @@ public:
 
 FakeDetailDialog* FakeDetailDialog::s_pCurrent = nullptr;
 
-std::string ReadSource(const std::string& relative) {
-    std::ifstream in(std::string(QUILLIX_SOURCE_DIR "/") + relative, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // A program folder with the simulated reader (or, with an empty preset, without a reader library), one
 // IC INI file and config.ini; the process-wide objects as start-up creates them; the main dialog on top,
 // driven without a modal loop. Sleeps go to the fake clock.
@@ -92,14 +83,7 @@ protected:
         }
         Folder().Write("chip.ini", icIniText);
         Folder().Write("config.ini", "[Quillix Config]\nIni Name=chip.ini\n" + config);
-        g_pConfigIni = new CIniFile(Folder().File("config.ini"));
-        g_pConfigIni->Load();
-        g_pIcTypeIni = new CIcTypeIni();
-        g_pIcTypeIni->LoadUserSetting();
-        g_pIcTypeIni->ListIniFiles();
-        g_pIcTypeIni->LoadIcIni();
-        g_pIcTypeIni->Parse_ProjectType();
-        CreateDevTypeInfo();
+        uitest::LoadProject(Folder().File("config.ini"));
 
         g_pfnCreateDetailDlg = &FakeDetailDialog::Create;
         m_dlg = std::make_unique<Dlg>();
@@ -124,11 +108,7 @@ protected:
             m_dlg.reset();
         }
         g_pfnCreateDetailDlg = nullptr;
-        DestroyDevTypeInfo();
-        delete g_pIcTypeIni;
-        g_pIcTypeIni = nullptr;
-        delete g_pConfigIni;
-        g_pConfigIni = nullptr;
+        uitest::UnloadProject();
     }
 
     testsupport::TempDir& Folder() {
@@ -189,7 +169,7 @@ protected:
 };
 
 TEST_F(MainDlgTest, StartsWithTheDefaultImageOfTheChip) {
-    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitUntilReady();
     EXPECT_TRUE(m_boxes.shown.empty());
     EXPECT_EQ(m_dlg->windowTitle().toStdString(), "ReaderEE 1.00 (Corvane USB Card Reader)");
@@ -225,7 +205,7 @@ class MainDlgLayout : public MainDlgTest, public testing::WithParamInterface<Lay
 
 TEST_P(MainDlgLayout, FitsTheConfiguredChip) {
     const LayoutCase& c = GetParam();
-    Start(c.preset, ReadSource(c.ini));
+    Start(c.preset, uitest::SourceText(c.ini));
     WaitUntilReady();
     EXPECT_EQ(m_dlg->windowTitle().toStdString(), c.title);
     for (int id : {Dlg::IDC_DEV_MANUFACTURER, Dlg::IDC_DEV_SERIAL, Dlg::IDC_FILE_PRODUCT,
@@ -270,7 +250,7 @@ class MainDlgRead : public MainDlgTest, public testing::WithParamInterface<ReadC
 // fields of the image read and Update enabled.
 TEST_P(MainDlgRead, ShowsTheReaderImage) {
     const ReadCase& c = GetParam();
-    Start(c.preset, ReadSource(c.ini));
+    Start(c.preset, uitest::SourceText(c.ini));
     WaitUntilReady();
     const uint32_t posted = m_clock.TickCount();
     ReadAndWait(1);
@@ -304,7 +284,7 @@ INSTANTIATE_TEST_SUITE_P(MainDialog, MainDlgRead,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainDlgTest, ForceCheckSettingReachesTheEfuseFlows) {
-    Start("efuse-usb", ReadSource("examples/efuse-usb.ini"), "Force Check=1\n");
+    Start("efuse-usb", uitest::SourceText("examples/efuse-usb.ini"), "Force Check=1\n");
     WaitUntilReady();
     EXPECT_EQ(m_dlg->m_bForceCheck, 1u);
     EXPECT_TRUE(IsForceCheckRequested());
@@ -314,7 +294,7 @@ TEST_F(MainDlgTest, ForceCheckSettingReachesTheEfuseFlows) {
 }
 
 TEST_F(MainDlgTest, DownloadOnlyFormShowsTheFilePanelOnly) {
-    std::string ini = ReadSource("examples/eeprom-usb.ini");
+    std::string ini = uitest::SourceText("examples/eeprom-usb.ini");
     ini.replace(ini.find("Customize UI=0"), 14, "Customize UI=2");
     Start("eeprom-usb", ini);
     WaitUntilReady();
@@ -330,7 +310,7 @@ TEST_F(MainDlgTest, DownloadOnlyFormShowsTheFilePanelOnly) {
 }
 
 TEST_F(MainDlgTest, MissingLibraryDisablesEveryOperation) {
-    Start("", ReadSource("examples/eeprom-usb.ini"));
+    Start("", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitForBoxes(1);
     ASSERT_EQ(m_boxes.shown.size(), 1u);
     EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(IDS_LOAD_LIB_FAIL));
@@ -344,7 +324,7 @@ TEST_F(MainDlgTest, MissingLibraryDisablesEveryOperation) {
 }
 
 TEST_F(MainDlgTest, UpdateTurnsIntoCancelWhileAReadRuns) {
-    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitUntilReady();
     Click(Dlg::IDC_READ);
     // Until the worker answers, the only live operation control is Cancel.
@@ -363,7 +343,7 @@ TEST_F(MainDlgTest, UpdateTurnsIntoCancelWhileAReadRuns) {
 }
 
 TEST_F(MainDlgTest, FailedReadShowsTheErrorAndTheDefaultImage) {
-    Start("none", ReadSource("examples/eeprom-usb.ini"));
+    Start("none", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitUntilReady();
     Type(Dlg::IDC_DEV_VID, "ABCD");
     ReadAndWait(1);
@@ -379,7 +359,7 @@ TEST_F(MainDlgTest, FailedReadShowsTheErrorAndTheDefaultImage) {
 }
 
 TEST_F(MainDlgTest, SuccessCaptionCarriesTheElapsedTime) {
-    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitUntilReady();
     const uint32_t posted = m_clock.TickCount();
     ReadAndWait(1);
@@ -393,7 +373,7 @@ TEST_F(MainDlgTest, SuccessCaptionCarriesTheElapsedTime) {
 }
 
 TEST_F(MainDlgTest, DeviceFieldEditsWriteTheUploadImage) {
-    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitUntilReady();
     Type(Dlg::IDC_DEV_VID, "12ab");
     Type(Dlg::IDC_DEV_PID, "0C0D");
@@ -406,7 +386,7 @@ TEST_F(MainDlgTest, DeviceFieldEditsWriteTheUploadImage) {
 }
 
 TEST_F(MainDlgTest, UpdateWritesTheEditedImageBackToTheReader) {
-    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitUntilReady();
     ReadAndWait(1);
     Type(Dlg::IDC_DEV_VID, "1A2B");
@@ -422,7 +402,7 @@ TEST_F(MainDlgTest, UpdateWritesTheEditedImageBackToTheReader) {
 }
 
 TEST_F(MainDlgTest, DetailDialogFollowsTheMainDialog) {
-    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitUntilReady();
     ASSERT_NE(Detail(), nullptr);
     EXPECT_EQ(Detail()->reloads, 1);
@@ -461,7 +441,7 @@ TEST_F(MainDlgTest, DetailDialogFollowsTheMainDialog) {
 }
 
 TEST_F(MainDlgTest, StringsThatDoNotFitAreRefusedAndTheOldTextComesBack) {
-    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitUntilReady();
     const std::string before = Text(Dlg::IDC_DEV_MANUFACTURER);
     const std::vector<uint8_t> image(g_pDevTypeInfo->GetDataUp(),
@@ -476,7 +456,7 @@ TEST_F(MainDlgTest, StringsThatDoNotFitAreRefusedAndTheOldTextComesBack) {
 }
 
 TEST_F(MainDlgTest, BrowsedFileFillsTheFilePanel) {
-    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitUntilReady();
     std::string path = SaveUploadImage("image.bin");
     m_files.paths.push_back(path);
@@ -495,7 +475,7 @@ TEST_F(MainDlgTest, BrowsedFileFillsTheFilePanel) {
 }
 
 TEST_F(MainDlgTest, MissingConfiguredFileEmptiesThePathAndSaysSo) {
-    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"), "Download File=gone.bin\n");
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"), "Download File=gone.bin\n");
     WaitForBoxes(1);
     EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(IDS_LOAD_FILE_DATA_FAIL));
     EXPECT_EQ(Text(Dlg::IDC_DOWNLOAD_PATH), "");
@@ -503,7 +483,7 @@ TEST_F(MainDlgTest, MissingConfiguredFileEmptiesThePathAndSaysSo) {
 }
 
 TEST_F(MainDlgTest, FileModifiedOnDiskIsReloadedAndDownloadedWithOneClick) {
-    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitUntilReady();
     std::string path = SaveUploadImage("image.bin");
     m_files.paths.push_back(path);
@@ -534,7 +514,7 @@ TEST_F(MainDlgTest, FileModifiedOnDiskIsReloadedAndDownloadedWithOneClick) {
 }
 
 TEST_F(MainDlgTest, DeclinedReloadDownloadsTheDataLoadedBeforeAndAsksAgainNextTime) {
-    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitUntilReady();
     std::string path = SaveUploadImage("image.bin");
     m_files.paths.push_back(path);
@@ -557,7 +537,7 @@ TEST_F(MainDlgTest, DeclinedReloadDownloadsTheDataLoadedBeforeAndAsksAgainNextTi
 }
 
 TEST_F(MainDlgTest, RemovedFileIsReportedAtDownload) {
-    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitUntilReady();
     std::string path = SaveUploadImage("image.bin");
     m_files.paths.push_back(path);
@@ -573,7 +553,7 @@ TEST_F(MainDlgTest, RemovedFileIsReportedAtDownload) {
 }
 
 TEST_F(MainDlgTest, ClosingStopsTheWorkerAndSavesTheDownloadFile) {
-    Start("eeprom-usb", ReadSource("examples/eeprom-usb.ini"));
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitUntilReady();
     std::string path = SaveUploadImage("image.bin");
     m_files.paths.push_back(path);

@@ -1,5 +1,8 @@
 #include "tests/ui/UiTestSupport.h"
 
+#include "device/DevTypeInfo.h"
+#include "model/ConfigIni.h"
+#include "model/IcTypeIni.h"
 #include "platform/Clock.h"
 
 #include <QApplication>
@@ -9,6 +12,8 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 namespace uitest {
 
@@ -61,6 +66,32 @@ std::optional<std::string> ScriptedFileDialogs::GetOpenFileName(QWidget*, const 
     std::string path = paths.front();
     paths.pop_front();
     return path;
+}
+
+std::string SourceText(const std::string& relative) {
+    std::ifstream in(std::string(QUILLIX_SOURCE_DIR "/") + relative, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void LoadProject(const std::string& configPath) {
+    g_pConfigIni = new CIniFile(configPath);
+    g_pConfigIni->Load();
+    g_pIcTypeIni = new CIcTypeIni();
+    g_pIcTypeIni->LoadUserSetting();
+    g_pIcTypeIni->ListIniFiles();
+    g_pIcTypeIni->LoadIcIni();
+    g_pIcTypeIni->Parse_ProjectType();
+    CreateDevTypeInfo();
+}
+
+void UnloadProject() {
+    DestroyDevTypeInfo();
+    delete g_pIcTypeIni;
+    g_pIcTypeIni = nullptr;
+    delete g_pConfigIni;
+    g_pConfigIni = nullptr;
 }
 
 } // namespace uitest

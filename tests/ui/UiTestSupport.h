@@ -23,6 +23,14 @@ bool PumpUntil(const std::function<bool()>& done, int deadlineMs = 20000);
 // Processes the events that are already queued.
 void PumpPending();
 
+// The text of a file of the source tree, e.g. "examples/eeprom-usb.ini".
+std::string SourceText(const std::string& relative);
+
+// The process-wide project objects as start-up creates them from the config.ini at `configPath`: the
+// settings, the IC INI file they name and the device-type object. UnloadProject deletes them.
+void LoadProject(const std::string& configPath);
+void UnloadProject();
+
 // Saves what the widget shows as build/screenshots/<name>.png.
 void SaveScreenshot(QWidget* widget, const std::string& name);
 

@@ -9,40 +9,19 @@
 
 #include <QPushButton>
 
-#include <fstream>
-#include <sstream>
-
-namespace {
-
-std::string ReadSource(const std::string& relative) {
-    std::ifstream in(std::string(QUILLIX_SOURCE_DIR "/") + relative, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-} // namespace
-
 void UpdateDlgFixture::Prepare(const std::string& preset, uint32_t customizeUI, const std::string& config,
                                const std::function<void(std::string&)>& editIni) {
     uitest::EnsureApplication();
     ReadShortVersion("1.00.0.0");
     m_sim = std::make_unique<testsupport::SimReader>(preset);
-    std::string ini = ReadSource("examples/flash-usb.ini");
+    std::string ini = uitest::SourceText("examples/flash-usb.ini");
     const std::string header = "[Quillix Config]\n";
     ini.insert(ini.find(header) + header.size(), "Customize UI=" + std::to_string(customizeUI) + "\n");
     if (editIni)
         editIni(ini);
     m_sim->Write("chip.ini", ini);
     m_sim->Write("config.ini", "[Quillix Config]\nIni Name=chip.ini\n" + config);
-    g_pConfigIni = new CIniFile(m_sim->File("config.ini"));
-    g_pConfigIni->Load();
-    g_pIcTypeIni = new CIcTypeIni();
-    g_pIcTypeIni->LoadUserSetting();
-    g_pIcTypeIni->ListIniFiles();
-    g_pIcTypeIni->LoadIcIni();
-    g_pIcTypeIni->Parse_ProjectType();
-    CreateDevTypeInfo();
+    uitest::LoadProject(m_sim->File("config.ini"));
 }
 
 void UpdateDlgFixture::SetHooks(QWidget* dialog) {
@@ -60,11 +39,7 @@ void UpdateDlgFixture::TearDown() {
         g_pPatchPkgDlg6Hooks = nullptr;
         m_dlg.reset();
     }
-    DestroyDevTypeInfo();
-    delete g_pIcTypeIni;
-    g_pIcTypeIni = nullptr;
-    delete g_pConfigIni;
-    g_pConfigIni = nullptr;
+    uitest::UnloadProject();
     g_dwCustomizeUI = 0;
 }
 
