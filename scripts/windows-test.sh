@@ -26,9 +26,10 @@ export WINEPREFIX=$win_dir/wineprefix
 export WINEDEBUG=-all
 unset DISPLAY
 # The first Wine process creates the prefix; doing that once here keeps the test discovery during the
-# build from racing to create it.
+# build from racing to create it. The prefix reports Windows 10, the system the tool is made for.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     /usr/lib/wine/wine64 wineboot --init
+    /usr/lib/wine/wine64 winecfg -v win10
     /usr/lib/wine/wineserver -w
 fi
 
