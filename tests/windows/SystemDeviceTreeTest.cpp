@@ -101,15 +101,11 @@ protected:
         platform::SetDeviceTree(m_saved);
     }
 
-    // A library without any device-tree exports in the program folder: a system library under our name.
+    // A reader library with every entry the tool calls but no device-tree exports, in the program folder.
     void PlaceLibraryWithoutTree() {
-        wchar_t system[MAX_PATH];
-        UINT length = GetSystemDirectoryW(system, MAX_PATH);
-        ASSERT_GT(length, 0u);
-        ASSERT_LT(length, static_cast<UINT>(MAX_PATH));
-        const std::wstring source = std::wstring(system, length) + L"\\version.dll";
         const std::string target = m_folder.File(CVrkLibExternalUse::kLibraryFileName);
-        ASSERT_TRUE(CopyFileW(source.c_str(), platform::win::Widen(target).c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(platform::win::Widen(QUILLIX_STUB_LIBRARY_WITHOUT_TREE).c_str(),
+                              platform::win::Widen(target).c_str(), FALSE));
     }
 
     TempProgramFolder m_folder;
