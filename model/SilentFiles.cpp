@@ -21,9 +21,10 @@
 namespace {
 
 #ifdef _WIN32
-// Windows: a drive letter or a UNC prefix makes a path absolute; folders end at backslashes, and the
-// first folder to create follows the drive's ":\".
+// Windows: a drive letter or a UNC prefix makes a path absolute; folders end at either slash, as the
+// system itself takes both, and the first folder to create follows the drive's ":\".
 constexpr char kSeparator = '\\';
+constexpr const char* kSeparators = "\\/";
 
 bool IsAbsoluteOutputPath(const std::string& path) {
     return path.find(':') != std::string::npos || path.starts_with("\\\\");
@@ -32,9 +33,9 @@ bool IsAbsoluteOutputPath(const std::string& path) {
 size_t FirstFolderEnd(const std::string& path) {
     size_t colon = path.find(':');
     if (colon != std::string::npos)
-        return path.find(kSeparator, colon + 2);
-    size_t share = path.find(kSeparator, path.find(kSeparator, 2) + 1);
-    return share == std::string::npos ? share : path.find(kSeparator, share + 1);
+        return path.find_first_of(kSeparators, colon + 2);
+    size_t share = path.find_first_of(kSeparators, path.find_first_of(kSeparators, 2) + 1);
+    return share == std::string::npos ? share : path.find_first_of(kSeparators, share + 1);
 }
 
 bool WriteFileSafely(const std::string& path, std::string_view content) {
@@ -42,6 +43,7 @@ bool WriteFileSafely(const std::string& path, std::string_view content) {
 }
 #else
 constexpr char kSeparator = '/';
+constexpr const char* kSeparators = "/";
 
 bool IsAbsoluteOutputPath(const std::string& path) {
     return !path.empty() && path[0] == '/';
@@ -143,9 +145,9 @@ bool PrepareOutputPath(std::string& path) {
             path = cwd + kSeparator + path;
     }
     for (size_t slash = FirstFolderEnd(path); slash != std::string::npos;
-         slash = path.find(kSeparator, slash + 1)) {
+         slash = path.find_first_of(kSeparators, slash + 1)) {
         std::string folder = path.substr(0, slash);
-        if (folder.back() == kSeparator || platform::IsDirectory(folder))
+        if (folder.back() == kSeparator || folder.back() == '/' || platform::IsDirectory(folder))
             continue;
         // Folders are created from the outermost inwards, so this creates exactly `folder`.
         if (!platform::CreateDirectories(folder)) {
