@@ -1,5 +1,6 @@
 #include "model/ProjectTypes.h"
 #include "model/SilentFiles.h"
+#include "tests/support/NativePath.h"
 #include "tests/support/Process.h"
 #include "tests/support/SimReader.h"
 
@@ -62,7 +63,7 @@ TEST_F(FlashCommandLine, WriteThenReadGivesTheFileBack) {
     ASSERT_EQ(Run({"-w", "fw.bin"}), 0) << Err();
     EXPECT_EQ(Flash(), image);
     std::string dump = m_sim.File("dumps/out.bin");
-    ASSERT_EQ(Run({"-r", dump}), 0) << Err();
+    ASSERT_EQ(Run({"-r", testsupport::NativePath(dump)}), 0) << Err();
     EXPECT_EQ(testsupport::ReadFileBytes(dump), image);
 }
 

@@ -2,6 +2,7 @@
 // dumped and erased, and the exit statuses of the failures.
 #include "device/VrkLibExternalUse.h"
 #include "model/ProjectTypes.h"
+#include "tests/support/NativePath.h"
 #include "tests/support/Process.h"
 #include "tests/support/SimReader.h"
 
@@ -12,6 +13,7 @@
 #include <vector>
 
 using testsupport::ExitStatusFor;
+using testsupport::NativePath;
 using testsupport::RunResult;
 using testsupport::SimReader;
 
@@ -66,7 +68,7 @@ TEST_P(MemoryRoundTrip, WriteThenDumpGivesTheImageBack) {
     ASSERT_EQ(write.status, 0) << write.err;
     EXPECT_EQ(tool.Memory(c.memory).substr(0, c.image.size()), c.image);
 
-    RunResult read = tool.Run({"-r", tool.m_sim.File("out/dump.bin")});
+    RunResult read = tool.Run({"-r", NativePath(tool.m_sim.File("out/dump.bin"))});
     ASSERT_EQ(read.status, 0) << read.err;
     EXPECT_EQ(tool.m_sim.Read("out/dump.bin"), c.dump);
     RunResult text = tool.Run({"-t", tool.m_sim.File("dump.txt")});
@@ -134,7 +136,7 @@ TEST_P(MemoryCommandLineFailure, ExitsWithTheCodesStatus) {
         tool.m_sim.MustSim(command);
     std::vector<std::string> args;
     for (const std::string& arg : c.args)
-        args.push_back(arg.rfind("@", 0) == 0 ? tool.m_sim.File(arg.substr(1)) : arg);
+        args.push_back(arg.rfind("@", 0) == 0 ? NativePath(tool.m_sim.File(arg.substr(1))) : arg);
     RunResult outcome = tool.Run(args);
     EXPECT_EQ(outcome.status, ExitStatusFor(c.status, c.code));
     EXPECT_NE(outcome.err.find(std::to_string(c.code)), std::string::npos) << outcome.err;
@@ -160,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MemoryCommandLine, DumpCreatesMissingFolders) {
     ToolFolder tool("eeprom-usb", "EEPROM", "USB");
-    RunResult dump = tool.Run({"-r", tool.m_sim.File("new/deeper/dump.bin")});
+    RunResult dump = tool.Run({"-r", NativePath(tool.m_sim.File("new/deeper/dump.bin"))});
     ASSERT_EQ(dump.status, 0) << dump.err;
     EXPECT_EQ(tool.m_sim.Read("new/deeper/dump.bin"), tool.Memory("eeprom").substr(0, 128));
 }
