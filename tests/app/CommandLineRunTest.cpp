@@ -30,7 +30,7 @@ constexpr const char* kEepromSilent =
 TEST(CommandLineRun, UsageGoesToStandardOutputAndExitsZero) {
     RunResult outcome = RunTool(kEfuse, {"-h"});
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.out, UsageText(EFUSE));
+    EXPECT_EQ(outcome.out, testsupport::PlatformText(UsageText(EFUSE)));
     EXPECT_EQ(outcome.err, "");
 }
 

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+using testsupport::PlatformText;
 using testsupport::TempDir;
 using testsupport::TempProgramFolder;
 
@@ -68,7 +69,7 @@ TEST_P(ConfigFileTest, ChosenLoadedAndSavedOnce) {
 
     EXPECT_EQ(Run(), 0u);
 
-    EXPECT_EQ(m_folder.Read(c.savedFile), c.savedContent);
+    EXPECT_EQ(m_folder.Read(c.savedFile), PlatformText(c.savedContent));
     EXPECT_FALSE(platform::IsReadOnly(m_folder.File(c.savedFile)));
     if (c.absentFile) {
         EXPECT_FALSE(platform::FileExists(m_folder.File(c.absentFile)));
@@ -135,7 +136,8 @@ TEST_F(AppTest, FolderNamedConfigIniIsPassedOverForAnotherIni) {
     ASSERT_TRUE(platform::CreateDirectories(m_folder.File("config.ini")));
     Write({{"Other.ini", "[Other]\n"}});
     EXPECT_EQ(Run(), 0u);
-    EXPECT_EQ(m_folder.Read("Other.ini"), "[Other]\n\n[Quillix Config]\nIni Name=Other.ini\n\n");
+    EXPECT_EQ(m_folder.Read("Other.ini"),
+              PlatformText("[Other]\n\n[Quillix Config]\nIni Name=Other.ini\n\n"));
 }
 
 TEST_F(AppTest, SaveFailureIsReportedWithoutChangingTheResult) {
@@ -315,13 +317,14 @@ TEST(Executable, StartsAndSavesTheSettings) {
     folder.Write("Chip.ini", "[Quillix Config]\nProject Type=EEPROM\nBus Type=USB\n");
     folder.Write("config.ini", "[Quillix Config]\nIni Name=Chip.ini\nDownload File=img.bin\n");
     EXPECT_EQ(RunCopiedBinary(folder), kNoDialogStatus);
-    EXPECT_EQ(folder.Read("config.ini"), "[Quillix Config]\nIni Name=Chip.ini\nDownload File=img.bin\n\n");
+    EXPECT_EQ(folder.Read("config.ini"),
+              PlatformText("[Quillix Config]\nIni Name=Chip.ini\nDownload File=img.bin\n\n"));
 }
 
 TEST(Executable, CreatesConfigInAnEmptyProgramFolder) {
     TempDir folder;
     EXPECT_EQ(RunCopiedBinary(folder), kNoDialogStatus);
-    EXPECT_EQ(folder.Read("config.ini"), "[Quillix Config]\nIni Name\n\n");
+    EXPECT_EQ(folder.Read("config.ini"), PlatformText("[Quillix Config]\nIni Name\n\n"));
     EXPECT_TRUE(platform::FileExists(folder.File("Quillix.log")));
 }
 

@@ -143,7 +143,7 @@ TEST(IniFileSave, FormatAndRoundTrip) {
     TempDir dir;
     CIniFile ini = LoadText(dir, "# head\n[A]\n#c\nk=v\nbare\n[B]\n");
     ASSERT_TRUE(ini.Save());
-    const std::string expected = "; head\n\n[A]\n;c\nk=v\nbare\n\n[B]\n\n";
+    const std::string expected = testsupport::PlatformText("; head\n\n[A]\n;c\nk=v\nbare\n\n[B]\n\n");
     EXPECT_EQ(dir.Read("t.ini"), expected);
     CIniFile again(dir.File("t.ini"));
     EXPECT_TRUE(again.Load());

@@ -65,6 +65,21 @@ WorkingDirectory::~WorkingDirectory() {
     std::filesystem::current_path(m_saved, ec);
 }
 
+std::string PlatformText(const std::string& lf) {
+#ifdef _WIN32
+    std::string text;
+    text.reserve(lf.size() * 2);
+    for (char c : lf) {
+        if (c == '\n')
+            text += '\r';
+        text += c;
+    }
+    return text;
+#else
+    return lf;
+#endif
+}
+
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;

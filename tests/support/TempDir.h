@@ -45,6 +45,10 @@ private:
     std::string m_saved;
 };
 
+// `lf` (text with LF line ends only) as the tool writes it to an INI file or to its text-mode standard
+// output: every LF becomes CR LF on Windows; unchanged elsewhere.
+std::string PlatformText(const std::string& lf);
+
 // Bytes of a file, or an empty string when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 
