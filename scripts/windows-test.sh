@@ -32,6 +32,12 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     /usr/lib/wine/wine64 winecfg -v win10
     /usr/lib/wine/wineserver -w
 fi
+# The Wine server and its services are started here, once, with their output going nowhere. Started by
+# a test instead, they would hold that test's output open until the last Wine process ends, and ctest
+# would wait for it until the test's time limit.
+/usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1
+/usr/lib/wine/wine64 cmd /c exit </dev/null >/dev/null 2>&1
+trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
 
 cmake -S "$QUILLIX_ROOT" -B "$win_dir/quillix" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLIX_GUI=OFF -DCMAKE_PREFIX_PATH="$gtest_prefix" \
