@@ -9,6 +9,7 @@
 #include <cwctype>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <windows.h>
 
 namespace testsupport {
@@ -111,6 +112,15 @@ private:
     bool m_ready = false;
 };
 
+// A run that never started, with the reason in place of the program's error output. The system's error
+// code is read first, before anything else can change it.
+RunResult NotStarted(const char* why, const std::string& program) {
+    const DWORD error = GetLastError();
+    RunResult result;
+    result.err = std::string(why) + " " + program + " (system error " + std::to_string(error) + ")";
+    return result;
+}
+
 } // namespace
 
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
@@ -123,10 +133,10 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
         Handle out(OpenInheritable(capture.File("out"), true));
         Handle err(OpenInheritable(capture.File("err"), true));
         if (!in.Valid() || !out.Valid() || !err.Valid())
-            return result;
+            return NotStarted("cannot open the standard files for", program);
         InheritOnly inherit({in.Get(), out.Get(), err.Get()});
         if (!inherit.Ready())
-            return result;
+            return NotStarted("cannot limit the inherited handles for", program);
 
         STARTUPINFOEXW startup{};
         startup.StartupInfo.cb = sizeof(startup);
@@ -143,7 +153,7 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
         if (!CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                             EXTENDED_STARTUPINFO_PRESENT | CREATE_UNICODE_ENVIRONMENT, environment.data(),
                             nullptr, &startup.StartupInfo, &process))
-            return result;
+            return NotStarted("cannot start", program);
         Handle child(process.hProcess);
         Handle thread(process.hThread);
         DWORD code = 0;
