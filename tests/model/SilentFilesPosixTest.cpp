@@ -3,6 +3,7 @@
 #include "model/SilentFiles.h"
 
 #include "platform/FileSystem.h"
+#include "tests/model/DumpFiles.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -20,29 +21,12 @@
 #include <unistd.h>
 #include <vector>
 
+using dumptest::Counting;
+using dumptest::EntriesOf;
+using dumptest::Write;
 using testsupport::TempDir;
 
 namespace {
-
-std::vector<uint8_t> Counting(size_t size) {
-    std::vector<uint8_t> bytes(size);
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<uint8_t>(i);
-    return bytes;
-}
-
-// Every entry of a folder, dot files included, so a temporary file left behind shows.
-std::set<std::string> EntriesOf(const TempDir& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
-bool Write(DumpFormat format, const std::string& path, const std::vector<uint8_t>& data) {
-    return format == DumpFormat::kText ? WriteTxtFile(path, data.size(), data.data())
-                                       : WriteBinFile(path, data.size(), data.data());
-}
 
 // Limits the size of files this process writes; writing beyond it fails with EFBIG.
 class FileSizeLimit {
