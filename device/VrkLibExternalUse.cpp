@@ -37,15 +37,12 @@ uint32_t CVrkLibExternalUse::LoadFun() {
 }
 
 uint32_t CVrkLibExternalUse::UnloadLib() {
-    platform::IDeviceTree* installed = platform::DeviceTree();
-    if (installed) {
-        // Only the tree this library put in place is removed; the system tree is the library's when the
-        // library brought none of its own.
-        const bool ours = m_deviceTree ? installed == m_deviceTree.get()
-                                       : m_hLib && installed == platform::SystemDeviceTree();
-        if (ours)
-            platform::SetDeviceTree(nullptr);
-    }
+    // Only the tree this library put in place is removed (the system tree when it brought none of its
+    // own), and only after the queries running on it have returned.
+    if (m_deviceTree)
+        platform::RemoveDeviceTree(m_deviceTree.get());
+    else if (m_hLib)
+        platform::RemoveDeviceTree(platform::SystemDeviceTree());
     m_deviceTree.reset();
     bool released = platform::FreeLibraryFile(m_hLib);
     m_hLib = nullptr;

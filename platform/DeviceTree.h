@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -26,12 +27,23 @@ public:
     virtual bool GetDeviceEvent(uint32_t sequence, bool& arrived, uint32_t& instance) = 0;
 };
 
-// The device tree in use; nullptr when no back end provides one (every query then fails).
+// The device tree in use; nullptr when no back end provides one. Only to tell which tree is installed:
+// queries go through the functions below, which keep the tree (and the library behind it) in place
+// until they return, whatever another thread installs or removes meanwhile.
 IDeviceTree* DeviceTree();
-// Installs a device tree (nullptr removes it). Returns the previous one.
+// Installs a device tree (nullptr removes it) once the queries running on the old one have returned.
+// Returns the previous one.
 IDeviceTree* SetDeviceTree(IDeviceTree* tree);
+// Removes `tree` if it is the one installed, once the queries running on it have returned.
+void RemoveDeviceTree(IDeviceTree* tree);
 
 // Parent of a device instance; false when there is none or no device tree.
 bool GetParentInstance(uint32_t instance, uint32_t& parent);
+// The USB hubs; nullopt when there is no device tree.
+std::optional<std::vector<UsbHub>> EnumerateUsbHubs();
+// The arrival/removal counter; nullopt when there is no device tree.
+std::optional<uint32_t> DeviceChangeCount();
+// Event `sequence` of the device tree; false when it is not kept or there is no device tree.
+bool GetDeviceEvent(uint32_t sequence, bool& arrived, uint32_t& instance);
 
 } // namespace platform

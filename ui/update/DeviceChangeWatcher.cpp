@@ -9,8 +9,7 @@ CDeviceChangeWatcher::CDeviceChangeWatcher(Callback callback, QObject* parent)
 }
 
 void CDeviceChangeWatcher::Start() {
-    platform::IDeviceTree* tree = platform::DeviceTree();
-    m_dwSeen = tree ? tree->ChangeCount() : 0;
+    m_dwSeen = platform::DeviceChangeCount().value_or(0);
     m_bStarted = true;
     m_timer.start();
 }
@@ -21,16 +20,16 @@ void CDeviceChangeWatcher::Stop() {
 }
 
 void CDeviceChangeWatcher::Poll() {
-    platform::IDeviceTree* tree = platform::DeviceTree();
-    if (!m_bStarted || !tree)
+    const std::optional<uint32_t> changes = platform::DeviceChangeCount();
+    if (!m_bStarted || !changes)
         return;
-    const uint32_t count = tree->ChangeCount();
+    const uint32_t count = *changes;
     // The callback may run a modal wait or stop the watcher; take each event before reporting it.
     while (m_bStarted && m_dwSeen != count) {
         const uint32_t sequence = m_dwSeen++;
         bool arrived = false;
         uint32_t instance = 0;
-        if (tree->GetDeviceEvent(sequence, arrived, instance))
+        if (platform::GetDeviceEvent(sequence, arrived, instance))
             m_callback(arrived ? Change::Arrival : Change::Removal, instance);
         else
             m_callback(Change::Unknown, 0);

@@ -79,17 +79,14 @@ std::vector<uint32_t> ListReaderInstances(CVrkLibExternalUse& library) {
 
 std::vector<StationReader> FindStationReaders(CVrkLibExternalUse& library) {
     TraceScope scope("CDevFind::FindReaders", kTraceApp);
-    platform::IDeviceTree* tree = platform::DeviceTree();
-    if (!tree) {
+    const std::optional<std::vector<platform::UsbHub>> hubs = platform::EnumerateUsbHubs();
+    if (!hubs) {
         TraceLine(scope, "No device tree\n");
         return {};
     }
-    const std::vector<HubPort> ports = HighSpeedPorts(tree->EnumerateHubs());
+    const std::vector<HubPort> ports = HighSpeedPorts(*hubs);
     const std::vector<uint32_t> readers = ListReaderInstances(library);
-    const std::vector<PortReader> attached =
-        AttachToPorts(readers, ports, [tree](uint32_t instance, uint32_t& parent) {
-            return tree->GetParent(instance, parent);
-        });
+    const std::vector<PortReader> attached = AttachToPorts(readers, ports, platform::GetParentInstance);
     for (const PortReader& reader : attached)
         TraceLine(scope, "Reader %08X on hub %08X port %u\n", reader.dwInstance, reader.dwHub, reader.nPort);
     return AssignSockets(attached);
