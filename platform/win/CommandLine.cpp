@@ -1,25 +1,15 @@
 #include "platform/CommandLine.h"
 
+#include "platform/win/ModuleFileName.h"
 #include "platform/win/WideText.h"
 
-#include <vector>
 #include <windows.h>
 
 namespace platform {
 
 namespace {
 std::string ExecutablePath() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0)
-            return std::string();
-        if (n < buffer.size())
-            return win::Narrow(std::wstring(buffer.data(), n));
-        if (buffer.size() >= 32768)
-            return std::string();
-        buffer.resize(buffer.size() * 2);
-    }
+    return win::ModuleFileName(nullptr);
 }
 } // namespace
 

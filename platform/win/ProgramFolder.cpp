@@ -1,9 +1,8 @@
 #include "platform/ProgramFolder.h"
 
-#include "platform/win/WideText.h"
+#include "platform/win/ModuleFileName.h"
 
 #include <mutex>
-#include <vector>
 #include <windows.h>
 
 namespace platform {
@@ -12,24 +11,9 @@ namespace {
 std::mutex g_overrideMutex;
 std::string g_override;
 
-// Full path of the running executable; the buffer grows for long paths.
-std::wstring ExecutablePath() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0)
-            return std::wstring();
-        if (n < buffer.size())
-            return std::wstring(buffer.data(), n);
-        if (buffer.size() >= 32768)
-            return std::wstring();
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
 // The executable's path cut after its last backslash; unchanged when it has none.
 std::string ExecutableFolder() {
-    std::string path = win::Narrow(ExecutablePath());
+    std::string path = win::ModuleFileName(nullptr);
     size_t slash = path.rfind('\\');
     return slash == std::string::npos ? path : path.substr(0, slash + 1);
 }

@@ -2,9 +2,9 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "platform/win/ModuleFileName.h"
 #include "platform/win/WideText.h"
 
-#include <vector>
 #include <windows.h>
 
 namespace sim {
@@ -140,17 +140,7 @@ std::string ModuleFolder() {
                                 GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                             reinterpret_cast<LPCWSTR>(&ModuleFolder), &module))
         return std::string();
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        DWORD n = GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0)
-            return std::string();
-        if (n < buffer.size())
-            return platform::FolderOf(platform::win::Narrow(std::wstring(buffer.data(), n)));
-        if (buffer.size() >= 32768)
-            return std::string();
-        buffer.resize(buffer.size() * 2);
-    }
+    return platform::FolderOf(platform::win::ModuleFileName(module));
 }
 
 } // namespace sim
