@@ -34,6 +34,7 @@ if [ $all = 1 ]; then
 
     export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
     cmake -S "$QUILLIX_ROOT" -B "$QUILLIX_ROOT/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLIX_GUI=OFF \
+        "${QUILLIX_CCACHE_ARGS[@]}" \
         -DQUILLIX_SANITIZE=thread
     cmake --build "$QUILLIX_ROOT/build-tsan" -j "$(nproc)" --target core_tests
     run_suite "$QUILLIX_ROOT/build-tsan" -R '(VrkThreadTest|BroadcastFixture|ThreadFlag)\.'

@@ -5,7 +5,7 @@ set -euo pipefail
 
 QUILLIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QUILLIX_BUILD_DIR=${QUILLIX_BUILD_DIR:-$QUILLIX_ROOT/build}
-QUILLIX_PACKAGES=(cmake make g++ pkg-config libgtest-dev libgmock-dev)
+QUILLIX_PACKAGES=(cmake make g++ pkg-config ccache libgtest-dev libgmock-dev)
 if [ "${QUILLIX_GUI:-ON}" = ON ] && [ -f "$QUILLIX_ROOT/ui/CMakeLists.txt" ]; then
     QUILLIX_PACKAGES+=(qt6-base-dev libgl-dev qt6-qpa-plugins)
 fi
@@ -29,12 +29,18 @@ quillix_install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing
 }
 
+# Compiler cache: object files are shared between the build folders and between work trees of one
+# machine (paths are hashed relative to the source tree).
+export CCACHE_BASEDIR=$QUILLIX_ROOT
+export CCACHE_NOHASHDIR=1
+QUILLIX_CCACHE_ARGS=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
 # quillix_build [BUILD_DIR [CMAKE_ARGS...]]: configure and build everything (default: build/).
 quillix_build() {
     local dir=${1:-$QUILLIX_BUILD_DIR}
     [ $# -gt 0 ] && shift
     quillix_install_packages "${QUILLIX_PACKAGES[@]}"
     cmake -S "$QUILLIX_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="${QUILLIX_BUILD_TYPE:-RelWithDebInfo}" \
-        -DQUILLIX_GUI="${QUILLIX_GUI:-ON}" "$@"
+        -DQUILLIX_GUI="${QUILLIX_GUI:-ON}" "${QUILLIX_CCACHE_ARGS[@]}" "$@"
     cmake --build "$dir" -j "$(nproc)"
 }

@@ -5,7 +5,7 @@
 set -euo pipefail
 source "$(dirname "$0")/setup.sh"
 
-quillix_install_packages cmake make g++-mingw-w64-x86-64-posix wine64 googletest
+quillix_install_packages cmake make ccache g++-mingw-w64-x86-64-posix wine64 googletest
 
 win_dir=$QUILLIX_ROOT/build-win
 toolchain=$QUILLIX_ROOT/cmake/mingw-w64-x86_64.cmake
@@ -41,7 +41,7 @@ trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
 
 cmake -S "$QUILLIX_ROOT" -B "$win_dir/quillix" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLIX_GUI=OFF -DCMAKE_PREFIX_PATH="$gtest_prefix" \
-    -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64
+    -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64 "${QUILLIX_CCACHE_ARGS[@]}"
 cmake --build "$win_dir/quillix" -j "$jobs"
 # A test that fails is run once more: under load, Wine now and then fails to start a process at all
 # (the test ends at once, without output). A test that fails twice fails the run.
