@@ -264,8 +264,10 @@ std::string CIniFile::Serialize() const {
         for (const auto& comment : section.comments)
             out += ";" + comment + kLineEnd;
         for (size_t e = 0; e < section.names.size(); ++e) {
+            // A bare name is written without "="; an empty name keeps it, or the line would be empty
+            // and read back as nothing.
             out += section.names[e];
-            if (!section.values[e].empty())
+            if (!section.values[e].empty() || section.names[e].empty())
                 out += "=" + section.values[e];
             out += kLineEnd;
         }

@@ -6,21 +6,45 @@
 
 namespace {
 
-// A line ending in several carriage returns kept one in its name or value, which saving wrote before a
-// line end of its own, so the file read back differently. Every trailing carriage return goes now.
-TEST(FuzzFindings, StrayCarriageReturnsAtALineEndBelongToTheLineEnd) {
-    testsupport::TempDir dir;
-    dir.Write("in.ini", std::string("[A]\r\nNoValue\r\r\nkey=value\r\r\r\n"));
-    CIniFile ini(dir.File("in.ini"));
-    ASSERT_TRUE(ini.Load());
-    EXPECT_EQ(ini.Section(0).names, (std::vector<std::string>{"NoValue", "key"}));
-    EXPECT_EQ(ini.GetString("A", "key", ""), "value");
-    ini.SetPath(dir.File("out.ini"));
-    ASSERT_TRUE(ini.Save());
-    CIniFile back(dir.File("out.ini"));
-    ASSERT_TRUE(back.Load());
-    EXPECT_EQ(back.Section(0).names, ini.Section(0).names);
-    EXPECT_EQ(back.Section(0).values, ini.Section(0).values);
+// INI files that once did not read back the same after a save: the loaded entries, the saved text, and
+// the entries loaded again from it.
+TEST(FuzzFindings, IniFilesReadBackAsSaved) {
+    struct Case {
+        const char* why;
+        std::string input;
+        std::vector<std::string> names;
+        std::vector<std::string> values;
+        std::string saved; // with LF line ends
+    } cases[] = {
+        // A line ending in several carriage returns kept one in its name or value, which saving wrote
+        // before a line end of its own. Every trailing carriage return goes now.
+        {"stray carriage returns",
+         "[A]\r\nNoValue\r\r\nkey=value\r\r\r\n",
+         {"NoValue", "key"},
+         {"", "value"},
+         "[A]\nNoValue\nkey=value\n\n"},
+        // An entry with an empty name and value was saved as an empty line, which loading skips.
+        {"empty name and value", "=", {""}, {""}, "[]\n=\n\n"},
+        {"empty name with a value", "[S]\n=v\nk\n", {"", "k"}, {"v", ""}, "[S]\n=v\nk\n\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        testsupport::TempDir dir;
+        dir.Write("in.ini", c.input);
+        CIniFile ini(dir.File("in.ini"));
+        ASSERT_TRUE(ini.Load());
+        ASSERT_EQ(ini.SectionCount(), 1);
+        EXPECT_EQ(ini.Section(0).names, c.names);
+        EXPECT_EQ(ini.Section(0).values, c.values);
+        ini.SetPath(dir.File("out.ini"));
+        ASSERT_TRUE(ini.Save());
+        EXPECT_EQ(dir.Read("out.ini"), testsupport::PlatformText(c.saved));
+        CIniFile back(dir.File("out.ini"));
+        ASSERT_TRUE(back.Load());
+        ASSERT_EQ(back.SectionCount(), 1);
+        EXPECT_EQ(back.Section(0).names, c.names);
+        EXPECT_EQ(back.Section(0).values, c.values);
+    }
 }
 
 } // namespace
