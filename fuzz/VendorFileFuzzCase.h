@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/editor/VendorFile.h"
+#include "view/editor/VendorFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -12,11 +12,12 @@
 #include "ui/QtText.h"
 #include "ui/ResultDialog.h"
 #include "ui/editor/BinaryEditCtrl.h"
-#include "ui/editor/DetailDlgRules.h"
 #include "ui/editor/DetailPage.h"
 #include "ui/editor/DetailPageFactory.h"
 #include "ui/editor/DetailSheet.h"
+#include "ui/editor/SelectString.h"
 #include "ui/main/QuillixDlg.h"
+#include "view/editor/DetailDlgRules.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -3,7 +3,7 @@
 #include "device/DevTypeInfo.h"
 #include "model/IcTypeIni.h"
 #include "ui/DetailDlgLink.h"
-#include "ui/editor/DetailDlgRules.h"
+#include "view/editor/DetailDlgRules.h"
 
 #include <QMetaObject>
 

@@ -12,7 +12,7 @@
 #include "ui/QtText.h"
 #include "ui/ResultDialog.h"
 #include "ui/editor/DetailDlg.h"
-#include "ui/editor/VendorFile.h"
+#include "view/editor/VendorFile.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/editor/DetailPage.h"
-#include "ui/editor/LunLayouts.h"
+#include "view/editor/LunLayouts.h"
 
 #include <array>
 #include <string>

@@ -3,8 +3,8 @@
 #include "app/TraceLog.h"
 #include "ui/DetailDlgLink.h"
 #include "ui/ResultDialog.h"
-#include "ui/main/MainDlgRules.h"
 #include "ui/main/MyEvent.h"
+#include "view/main/MainDlgRules.h"
 
 #include <atomic>
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include "app/Messages.h"
 #include "core/MessageIds.h"
 #include "device/DevTypeInfo.h"
-#include "ui/update/UpdateDlgRules.h"
+#include "view/update/UpdateDlgRules.h"
 
 CPatchPkgDlg::CPatchPkgDlg(QWidget* parent) : CPatchPkgDlgBase(Layout::Single, 1, true, parent) {}
 

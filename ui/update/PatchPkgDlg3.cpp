@@ -7,7 +7,7 @@
 #include "model/ConfigIni.h"
 #include "model/IcTypeIni.h"
 #include "platform/Clock.h"
-#include "ui/update/UpdateDlgRules.h"
+#include "view/update/UpdateDlgRules.h"
 
 CPatchPkgDlg3::CPatchPkgDlg3(QWidget* parent) : CPatchPkgDlgBase(Layout::WithStatus, 3, true, parent) {}
 

@@ -2,7 +2,7 @@
 
 #include "app/TraceLog.h"
 #include "ui/ResultDialog.h"
-#include "ui/update/FirmwareCompare.h"
+#include "view/update/FirmwareCompare.h"
 
 #include <cstdint>
 #include <string>

@@ -3,7 +3,7 @@
 #include "app/TraceLog.h"
 #include "ui/ResultDialog.h"
 #include "ui/update/DeviceChangeWatcher.h"
-#include "ui/update/StationRules.h"
+#include "view/update/StationRules.h"
 
 #include <array>
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include "device/DevTypeInfo.h"
 #include "model/ConfigIni.h"
 #include "platform/Text.h"
-#include "ui/update/UpdateDlgRules.h"
+#include "view/update/UpdateDlgRules.h"
 
 CPatchPkgDlg6::CPatchPkgDlg6(QWidget* parent)
     : CPatchPkgDlgBase(Layout::WithStatusNoCheckButton, 6, false, parent) {}

@@ -12,7 +12,7 @@
 #include "ui/MessageBoxes.h"
 #include "ui/QtText.h"
 #include "ui/WindowTitles.h"
-#include "ui/update/UpdateDlgRules.h"
+#include "view/update/UpdateDlgRules.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/DeviceTree.h"
-#include "ui/update/StationRules.h"
+#include "view/update/StationRules.h"
 
 #include <cstdint>
 #include <functional>

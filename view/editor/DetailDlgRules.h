@@ -18,9 +18,5 @@ const std::vector<DetailPageInfo>& DetailPageTable();
 // The pages of the sheet for a "UI Type" value, in sheet order: page 1 first, then those whose bit is set.
 std::vector<int> DetailPagesForUiType(uint32_t uiType);
 
-// The combo box's select-string rule: the first entry that begins with `name`, ignoring case, searching
-// from entry 1 onwards and wrapping to entry 0. -1 when none does.
-int SelectStringIndex(const std::vector<std::string>& entries, const std::string& name);
-
 // "Detail Config", or "Detail Config - <chip name>" when the chip has a name.
 std::string DetailCaption(const std::string& icName);

@@ -1,4 +1,4 @@
-#include "ui/main/MainDlgRules.h"
+#include "view/main/MainDlgRules.h"
 
 #include "app/Messages.h"
 #include "model/ProjectTypes.h"

@@ -1,4 +1,4 @@
-#include "ui/editor/VendorFile.h"
+#include "view/editor/VendorFile.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ui/update/StationRules.h"
+#include "view/update/StationRules.h"
 
 #include "model/IniFile.h"
 #include "platform/FileSystem.h"

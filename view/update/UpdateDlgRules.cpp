@@ -1,4 +1,4 @@
-#include "ui/update/UpdateDlgRules.h"
+#include "view/update/UpdateDlgRules.h"
 
 #include "app/Messages.h"
 #include "platform/Text.h"

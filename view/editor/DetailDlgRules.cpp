@@ -1,6 +1,4 @@
-#include "ui/editor/DetailDlgRules.h"
-
-#include "ui/QtText.h"
+#include "view/editor/DetailDlgRules.h"
 
 const std::vector<DetailPageInfo>& DetailPageTable() {
     static const std::vector<DetailPageInfo> kPages = {
@@ -17,17 +15,6 @@ std::vector<int> DetailPagesForUiType(uint32_t uiType) {
         if (page.dwUiTypeBit == 0 || (uiType & page.dwUiTypeBit) != 0)
             pages.push_back(page.nPage);
     return pages;
-}
-
-int SelectStringIndex(const std::vector<std::string>& entries, const std::string& name) {
-    const QString wanted = ToQt(name);
-    const size_t count = entries.size();
-    for (size_t i = 0; i < count; ++i) {
-        const size_t index = (i + 1) % count;
-        if (ToQt(entries[index]).startsWith(wanted, Qt::CaseInsensitive))
-            return static_cast<int>(index);
-    }
-    return -1;
 }
 
 std::string DetailCaption(const std::string& icName) {

@@ -1,4 +1,4 @@
-#include "ui/main/MainDlgRules.h"
+#include "view/main/MainDlgRules.h"
 #include "model/ProjectTypes.h"
 
 #include <gtest/gtest.h>

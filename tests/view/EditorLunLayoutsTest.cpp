@@ -1,4 +1,4 @@
-#include "ui/editor/LunLayouts.h"
+#include "view/editor/LunLayouts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/update/FirmwareCompare.h"
+#include "view/update/FirmwareCompare.h"
 
 #include "app/Messages.h"
 #include "app/TraceLog.h"
