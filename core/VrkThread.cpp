@@ -68,6 +68,11 @@ bool CVrkThread::PostThreadMessage(uint32_t id, uintptr_t wParam, intptr_t lPara
     return true;
 }
 
+size_t CVrkThread::QueuedRequests() {
+    std::lock_guard lock(m_Lock);
+    return m_Queue.size();
+}
+
 void CVrkThread::PostQuitMessage() {
     {
         std::lock_guard lock(m_Lock);

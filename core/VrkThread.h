@@ -35,6 +35,9 @@ public:
     // Waits until the thread has ended (nothing when it was never started).
     void Join();
 
+    // The requests posted and not yet taken (the running one is no longer counted).
+    size_t QueuedRequests();
+
     // The station socket (1-3) that the update loop works on; 0 before the first one.
     int32_t GetCurrentSocket() const { return m_nCurSocket.load(); }
 

@@ -10,6 +10,7 @@
 #include "model/IcTypeIni.h"
 #include "platform/FakeClock.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 #include "tests/support/SimReader.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/DetailDlgLink.h"
@@ -23,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -569,3 +571,78 @@ TEST_F(MainDlgTest, ClosingStopsTheWorkerAndSavesTheDownloadFile) {
 }
 
 } // namespace
+
+// Endurance of the main dialog: many Read, Download and Update cycles in a row on one reader. Nothing
+// piles up in the worker's queue, every reader handle that is opened is closed again, each operation
+// succeeds and the reader holds what the dialog wrote. The ASan build (LeakSanitizer) checks the exit.
+// The suite runs a few cycles; the long run is
+//   QUILLIX_ENDURANCE_CYCLES=500 QT_QPA_PLATFORM=offscreen build/tests/ui_tests
+//       --gtest_filter='MainDlgTest.EnduranceOfReadDownloadUpdate'
+// and prints one table.
+TEST_F(MainDlgTest, EnduranceOfReadDownloadUpdate) {
+    const char* count = std::getenv("QUILLIX_ENDURANCE_CYCLES");
+    const int cycles = count && *count ? std::atoi(count) : 5;
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    m_files.paths.push_back(SaveUploadImage("image.bin"));
+    Click(Dlg::IDC_BROWSE);
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_FILE_VID); }));
+    m_sim->MustSim("journal on");
+
+    const std::string expected[] = {LoadMessage(IDS_READ_EEPROM_SUCCEED),
+                                    LoadMessage(IDS_DOWNLOAD_EEPROM_SUCCEED),
+                                    LoadMessage(IDS_UPDATE_EEPROM_SUCCEED)};
+    int failedOperations = 0;
+    int wrongReads = 0;
+    size_t queueAfterFirst = 0;
+    size_t largestQueue = 0;
+    std::string typedVid;
+    for (int cycle = 0; cycle < cycles; ++cycle) {
+        const size_t boxes = m_boxes.shown.size();
+        ReadAndWait(boxes + 1);
+        if (!typedVid.empty() && Text(Dlg::IDC_DEV_VID) != typedVid) {
+            ++wrongReads;
+            ADD_FAILURE() << "cycle " << cycle << ": read VID " << Text(Dlg::IDC_DEV_VID) << ", updated "
+                          << typedVid;
+        }
+        Click(Dlg::IDC_DOWNLOAD);
+        WaitForBoxes(boxes + 2);
+        WaitIdle();
+        typedVid = platform::StrPrintf("%04X", 0x1000 + cycle);
+        Type(Dlg::IDC_DEV_VID, typedVid);
+        Click(Dlg::IDC_UPDATE);
+        WaitForBoxes(boxes + 3);
+        WaitIdle();
+        for (size_t i = 0; i < 3; ++i) {
+            if (m_boxes.shown[boxes + i].text != expected[i]) {
+                ++failedOperations;
+                ADD_FAILURE() << "cycle " << cycle << ": " << m_boxes.shown[boxes + i].text;
+            }
+        }
+        const size_t queued = g_pVrkThread->QueuedRequests();
+        largestQueue = std::max(largestQueue, queued);
+        if (cycle == 0)
+            queueAfterFirst = queued;
+        ASSERT_LE(queued, queueAfterFirst) << "cycle " << cycle << ": the worker's queue grows";
+    }
+
+    size_t opens = 0;
+    size_t closes = 0;
+    for (const std::string& line : m_sim->Journal()) {
+        const bool open =
+            line.find("QDOpenVrk") != std::string::npos || line.find("QDGetInstHandle") != std::string::npos;
+        if (open && line.find("-> 0x0") == std::string::npos)
+            ++opens;
+        // A handle a reset killed is closed all the same (the close of a dead handle answers 0).
+        if (line.find("QDClose(") != std::string::npos)
+            ++closes;
+    }
+    std::printf("main dialog endurance, %d Read/Download/Update cycles on one eeprom-usb reader:\n", cycles);
+    std::printf(
+        "| Cycles | Operations failed | Wrong reads | Worker queue after the first / largest | Opens | "
+        "Closes |\n|---|---|---|---|---|---|\n");
+    std::printf("| %d | %d | %d | %zu / %zu | %zu | %zu |\n", cycles, failedOperations, wrongReads,
+                queueAfterFirst, largestQueue, opens, closes);
+    EXPECT_GT(opens, 0u);
+    EXPECT_EQ(closes, opens) << "every handle opened is closed";
+}
