@@ -1,8 +1,8 @@
 #include "core/VrkThread.h"
 
-#include "app/Messages.h"
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
+#include "core/ResultCodes.h"
 #include "core/UpdateDialogHooks.h"
 #include "device/DevTypeInfo.h"
 #include "model/IcTypeIni.h"

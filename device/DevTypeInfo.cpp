@@ -2,13 +2,10 @@
 
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
+#include "core/ResultCodes.h"
 #include "model/ImageChecks.h"
 
 CDevTypeInfo* g_pDevTypeInfo = nullptr;
-
-namespace {
-constexpr ResultCode kNotSupport = 41500;
-}
 
 CDevTypeInfo::~CDevTypeInfo() {
     CDevTypeInfo::CloseSession();
@@ -19,12 +16,12 @@ bool CDevTypeInfo::DT_CheckImage(const uint8_t* image, size_t size) {
 }
 
 uint32_t CDevTypeInfo::NotSupported() {
-    BroadcastResult(UM_FAIL, kNotSupport, 0);
+    BroadcastResult(UM_FAIL, IDS_NOT_SUPPORT, 0);
     return 0;
 }
 
 uint32_t CDevTypeInfo::SilentNotSupported() {
-    g_dwErrorCode = kNotSupport;
+    g_dwErrorCode = IDS_NOT_SUPPORT;
     return 0;
 }
 

@@ -1,6 +1,6 @@
 #include "device/EepromInfo.h"
 
-#include "app/Messages.h"
+#include "core/ResultCodes.h"
 #include "device/SilentOps.h"
 
 uint32_t CEepromInfo_USB::DT_Read() {

@@ -1,8 +1,8 @@
 #include "device/EfuseInfo.h"
 
-#include "app/Messages.h"
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
+#include "core/ResultCodes.h"
 #include "device/SilentOps.h"
 
 namespace {

@@ -4,10 +4,10 @@
 
 #include "device/FlashInfo.h"
 
-#include "app/Messages.h"
 #include "app/TraceLog.h"
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
+#include "core/ResultCodes.h"
 #include "core/UpdateDialogHooks.h"
 #include "device/FirmwareTable.h"
 #include "model/ConfigIni.h"

@@ -1,9 +1,9 @@
 #include "device/FlashInfo.h"
 
-#include "app/Messages.h"
 #include "app/TraceLog.h"
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
+#include "core/ResultCodes.h"
 #include "model/IcTypeIni.h"
 
 bool CFlashInfo_USB::DT_CheckImage(const uint8_t* image, size_t) {

@@ -1,6 +1,7 @@
 #include "app/TraceLog.h"
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
+#include "core/ResultCodes.h"
 #include "device/MpFlow2.h"
 #include "platform/Clock.h"
 
@@ -22,7 +23,6 @@ constexpr uint8_t kProgramEnable = 0xFC;
 constexpr uint8_t kProgramDisable = 0xFF;
 constexpr uint8_t kMappedGeneration = 0x02;
 constexpr uint8_t kBlankFuse = 0xFF;
-constexpr ResultCode kUpdateEfuseFail = 41606;
 
 struct RegisterWrite {
     uint16_t address;
@@ -179,6 +179,6 @@ uint32_t CMpFlow2::UpdateEfuseReg(uint8_t length, const uint8_t* data) {
     std::vector<uint8_t> blank(length, kBlankFuse);
     uint32_t result = WriteEfuseRegVerified(blank.data(), data, length);
     if (result == 0)
-        BroadcastResult(UM_FAIL, kUpdateEfuseFail, 0);
+        BroadcastResult(UM_FAIL, IDS_UPDATE_EFUSE_FAIL, 0);
     return result;
 }

@@ -1,8 +1,8 @@
 #include "device/MpFlowEeprom.h"
 
-#include "app/Messages.h"
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
+#include "core/ResultCodes.h"
 
 namespace {
 

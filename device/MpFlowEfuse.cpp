@@ -1,10 +1,10 @@
 #include "device/MpFlowEfuse.h"
 
-#include "app/Messages.h"
 #include "app/TraceLog.h"
 #include "core/Broadcast.h"
 #include "core/ForceCheck.h"
 #include "core/MessageIds.h"
+#include "core/ResultCodes.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,9 +1,9 @@
 #include "device/MpFlowFlash.h"
 
-#include "app/Messages.h"
 #include "app/TraceLog.h"
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
+#include "core/ResultCodes.h"
 #include "model/IcTypeIni.h"
 #include "model/ImageChecks.h"
 #include "platform/Clock.h"

@@ -1,8 +1,8 @@
 #include "device/SilentOps.h"
 
-#include "app/Messages.h"
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
+#include "core/ResultCodes.h"
 
 uint32_t SilentWriteBin(CDevTypeInfo& devType, const std::string& path, ResultCode loadFailCode) {
     devType.m_strDownloadFile = path;

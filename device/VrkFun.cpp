@@ -2,6 +2,7 @@
 
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
+#include "core/ResultCodes.h"
 #include "model/IcTypeIni.h"
 #include "platform/Clock.h"
 #include "platform/DeviceTree.h"
@@ -290,7 +291,7 @@ uint32_t CVrkFun::FinishFlashOpen(bool reportProgress, uint32_t openResult) {
         PrepareRomReset();
         result = ResetDevice(kResetRom);
         if (result == 0) {
-            ReportFailure(41512);
+            ReportFailure(IDS_RESET_DEVICE_FAIL);
             return 0;
         }
     } else {
@@ -305,7 +306,7 @@ uint32_t CVrkFun::OpenForFlash() {
     m_flashReader = FlashReader{FlashReader::kFirst, 0};
     uint32_t opened = OpenDevice();
     if (!opened) {
-        ReportFailure(41511);
+        ReportFailure(IDS_DETECT_DEVICE_FAIL);
         return 0;
     }
     ReportProgress(10);
@@ -317,7 +318,7 @@ uint32_t CVrkFun::OpenFirstForFlash() {
     uint32_t opened = OpenReaderByIndex(0);
     if (!opened) {
         CloseDevice();
-        ReportFailure(41511);
+        ReportFailure(IDS_DETECT_DEVICE_FAIL);
         return 0;
     }
     return FinishFlashOpen(false, opened);
@@ -343,7 +344,7 @@ uint32_t CVrkFun::OpenSocketForFlash(uint32_t socket) {
     m_flashReader = FlashReader{FlashReader::kSocket, socket};
     uint32_t opened = OpenSocketReader(socket);
     if (!opened) {
-        ReportFailure(41511);
+        ReportFailure(IDS_DETECT_DEVICE_FAIL);
         return 0;
     }
     return FinishFlashOpen(true, opened);
@@ -388,13 +389,13 @@ uint32_t CVrkFun::ReadStatus(ReaderStatus& status, ReaderStatusEx& statusEx) {
 
 uint32_t CVrkFun::BeginOperation(bool forFlash) {
     if (CountReaders() >= 2) {
-        ReportFailure(41513);
+        ReportFailure(IDS_MORE_THAN_ONE_DEVICE);
         return 0;
     }
     if (forFlash)
         return OpenForFlash();
     if (!OpenDevice()) {
-        ReportFailure(41511);
+        ReportFailure(IDS_DETECT_DEVICE_FAIL);
         return 0;
     }
     ReportProgress(20);
