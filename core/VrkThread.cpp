@@ -2,6 +2,7 @@
 
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
+#include "core/Reports.h"
 #include "core/ResultCodes.h"
 #include "core/UpdateDialogHooks.h"
 #include "device/DevTypeInfo.h"
@@ -214,7 +215,7 @@ void CVrkThread::UpdateStation(CDevTypeInfo& dev) {
     for (uint32_t index = 0; index < CDevTypeInfo::kSocketCount; ++index) {
         m_nCurSocket = static_cast<int32_t>(index + 1);
         BroadcastResult(UM_SOCKET_BEGIN, index, 0);
-        BroadcastResult(UM_PROGRESS, 0, 0);
+        ReportProgress(0);
         if (!dev.DT_UpdateSocket(index + 1)) {
             TraceLine(scope, "Socket %u failed\n", index + 1);
             platform::Sleep(kSocketFailPauseMs);
@@ -231,7 +232,7 @@ void CVrkThread::UpdateReaders(CDevTypeInfo& dev) {
     TraceScope scope("CVrkThread::UpdateReaders", kTraceApp);
     const uint32_t count = dev.m_dwDevCount;
     for (uint32_t n = 1; n <= count; ++n) {
-        BroadcastResult(UM_PROGRESS, 0, 0);
+        ReportProgress(0);
         if (!dev.DT_UpdateReader(n)) {
             TraceLine(scope, "Reader %u of %u failed\n", n, count);
             platform::Sleep(kReaderFailPauseMs);
@@ -246,7 +247,7 @@ void CVrkThread::UpdateReaders(CDevTypeInfo& dev) {
 
 void CVrkThread::OnLoadDownloadFile(CDevTypeInfo& dev, uintptr_t, intptr_t lParam) {
     if (!dev.LoadDownloadFile()) {
-        BroadcastResult(UM_FAIL, IDS_LOAD_FILE_DATA_FAIL, 0);
+        ReportFailure(IDS_LOAD_FILE_DATA_FAIL);
         return;
     }
     BroadcastResult(UM_FILE_LOADED, dev.CheckDownloadImage() ? 1 : 0, lParam);

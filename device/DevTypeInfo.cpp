@@ -1,7 +1,7 @@
 #include "device/DevTypeInfo.h"
 
 #include "core/Broadcast.h"
-#include "core/MessageIds.h"
+#include "core/Reports.h"
 #include "core/ResultCodes.h"
 #include "model/ImageChecks.h"
 
@@ -16,7 +16,7 @@ bool CDevTypeInfo::DT_CheckImage(const uint8_t* image, size_t size) {
 }
 
 uint32_t CDevTypeInfo::NotSupported() {
-    BroadcastResult(UM_FAIL, IDS_NOT_SUPPORT, 0);
+    ReportFailure(IDS_NOT_SUPPORT);
     return 0;
 }
 

@@ -1,21 +1,15 @@
 #include "device/EfuseInfo.h"
 
-#include "core/Broadcast.h"
-#include "core/MessageIds.h"
+#include "core/Reports.h"
 #include "core/ResultCodes.h"
 #include "device/SilentOps.h"
 
 namespace {
 
-void ReportProgress(uint32_t percent) {
-    BroadcastResult(UM_PROGRESS, percent, 0);
-}
-
 // Progress 100 and the success message when the result is exactly 1.
 uint32_t Finish(uint32_t result, ResultCode success) {
     if (result == 1) {
-        ReportProgress(100);
-        BroadcastResult(UM_SUCCEED, success, 0);
+        ReportCompleted(success);
     }
     return result;
 }
@@ -29,14 +23,14 @@ uint32_t CEfuseInfo_USB::DT_Read() {
 uint32_t CEfuseInfo_USB::DT_Erase() {
     return RunOperation([this]() -> uint32_t {
         if (EFP_ReadUsb() != 1) {
-            BroadcastResult(UM_FAIL, IDS_READ_EFUSE_FAIL, 0);
+            ReportFailure(IDS_READ_EFUSE_FAIL);
             return 0;
         }
         std::span<const uint8_t> mask = ReadChipGeneration() == kMappedGeneration
                                             ? std::span<const uint8_t>(kInitMaskMapped)
                                             : std::span<const uint8_t>(kInitMaskUsb);
         if (!EFP_CheckInitValue(mask, GetDataUpSize(), GetDataUp())) {
-            BroadcastResult(UM_FAIL, IDS_EFUSE_INITIAL_INVALID, 0);
+            ReportFailure(IDS_EFUSE_INITIAL_INVALID);
             return 0;
         }
         return Finish(1, IDS_CHECK_EFUSE_SUCCEED);
@@ -50,7 +44,7 @@ uint32_t CEfuseInfo_USB::ProgramAndReset(uint32_t (CMpFlow_Efuse::*flow)(), Resu
             return result;
         ReportProgress(80);
         if (!ResetDevice(kResetSw)) {
-            BroadcastResult(UM_FAIL, IDS_RESET_DEVICE_FAIL, 0);
+            ReportFailure(IDS_RESET_DEVICE_FAIL);
             return 0;
         }
         return Finish(1, success);
@@ -84,11 +78,11 @@ uint32_t CEfuseInfo_PCIE::DT_Read() {
 uint32_t CEfuseInfo_PCIE::DT_Erase() {
     return RunOperation([this]() -> uint32_t {
         if (EFP_ReadEx() != 1) {
-            BroadcastResult(UM_FAIL, IDS_READ_EFUSE_FAIL, 0);
+            ReportFailure(IDS_READ_EFUSE_FAIL);
             return 0;
         }
         if (!EFP_CheckInitValue(kInitMaskPcie, GetDataUpSize(), GetDataUp())) {
-            BroadcastResult(UM_FAIL, IDS_EFUSE_INITIAL_INVALID, 0);
+            ReportFailure(IDS_EFUSE_INITIAL_INVALID);
             return 0;
         }
         return Finish(1, IDS_CHECK_EFUSE_SUCCEED);

@@ -7,6 +7,7 @@
 #include "app/TraceLog.h"
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
+#include "core/Reports.h"
 #include "core/ResultCodes.h"
 #include "core/UpdateDialogHooks.h"
 #include "device/FirmwareTable.h"
@@ -34,18 +35,6 @@ constexpr uint32_t kZeroKeyDelayMs = 200;
 // The firmware version as UM_FW_STATUS carries it after a check that passed.
 intptr_t PassedVersion(uint16_t version) {
     return static_cast<intptr_t>(0xFF000000u | version);
-}
-
-void ReportStatus(ResultCode code, intptr_t lParam = 0) {
-    BroadcastResult(UM_FW_STATUS, code, lParam);
-}
-
-void ReportFailure(ResultCode code) {
-    BroadcastResult(UM_FAIL, code, 0);
-}
-
-void ReportProgress(uint32_t percent) {
-    BroadcastResult(UM_PROGRESS, percent, 0);
 }
 
 // Counts the readers up to `attempts` times, waiting `delayMs` after each count that `accept` refuses.
@@ -221,8 +210,7 @@ uint32_t CFlashInfo_USB::DT_UpdateSocket(uint32_t socket) {
         } else {
             result = FF_Download(GetDataDown(), GetDataDownSize());
             if (result == 1) {
-                ReportProgress(100);
-                BroadcastResult(UM_SUCCEED, IDS_FW_UPDATE_SUCCEED, 0);
+                ReportCompleted(IDS_FW_UPDATE_SUCCEED);
             }
         }
     }
@@ -256,8 +244,7 @@ uint32_t CFlashInfo_USB::DT_UpdateReader(uint32_t) {
             ReportStatus(IDS_CHECK_DEVICE_INFO_SUCCEED, PassedVersion(status.IcFwVersion()));
             ReportStatus(IDS_CHECK_DEVICE_INFO_SUCCEED, 0);
             if (result == 1) {
-                ReportProgress(100);
-                BroadcastResult(UM_SUCCEED, IDS_FW_UPDATE_SUCCEED, 0);
+                ReportCompleted(IDS_FW_UPDATE_SUCCEED);
             }
         }
     }

@@ -1,8 +1,7 @@
 #include "device/FlashInfo.h"
 
 #include "app/TraceLog.h"
-#include "core/Broadcast.h"
-#include "core/MessageIds.h"
+#include "core/Reports.h"
 #include "core/ResultCodes.h"
 #include "model/IcTypeIni.h"
 
@@ -34,12 +33,12 @@ uint32_t CFlashInfo_USB::DT_Download() {
 
 uint32_t CFlashInfo_USB::CheckDeviceForSilentWrite() {
     if (CountReaders() >= 2) {
-        BroadcastResult(UM_FAIL, IDS_MORE_THAN_ONE_DEVICE, 0);
+        ReportFailure(IDS_MORE_THAN_ONE_DEVICE);
         return 0;
     }
     if (!OpenDevice()) {
         CloseDevice();
-        BroadcastResult(UM_FAIL, IDS_DETECT_DEVICE_FAIL, 0);
+        ReportFailure(IDS_DETECT_DEVICE_FAIL);
         return 0;
     }
     ReaderStatus status;
@@ -47,7 +46,7 @@ uint32_t CFlashInfo_USB::CheckDeviceForSilentWrite() {
     ReadStatus(status, statusEx);
     uint32_t result = CheckDevVersion(statusEx, status);
     if (!result)
-        BroadcastResult(UM_FAIL, IDS_CHECK_DEVICE_INFO_FAIL, 0);
+        ReportFailure(IDS_CHECK_DEVICE_INFO_FAIL);
     CloseDevice();
     return result;
 }
@@ -55,7 +54,7 @@ uint32_t CFlashInfo_USB::CheckDeviceForSilentWrite() {
 uint32_t CFlashInfo_USB::DT_SilentWriteBin(const std::string& path) {
     m_strDownloadFile = path;
     if (!LoadDownloadFile()) {
-        BroadcastResult(UM_FAIL, IDS_LOAD_FLASH_DATA_FAIL, 0);
+        ReportFailure(IDS_LOAD_FLASH_DATA_FAIL);
         return 0;
     }
     if (!CheckDeviceForSilentWrite())
@@ -69,7 +68,7 @@ uint32_t CFlashInfo_USB::SilentRead(const std::string& path, DumpFormat format) 
         return 0;
     // A dump that was not written must not end with a success status.
     if (!SaveSilentDump(path, format, GetDataUp(), GetDataUpSize())) {
-        BroadcastResult(UM_FAIL, IDS_SAVE_FILE_DATA_FAIL, 0);
+        ReportFailure(IDS_SAVE_FILE_DATA_FAIL);
         return 0;
     }
     return result;

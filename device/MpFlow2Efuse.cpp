@@ -1,6 +1,6 @@
 #include "app/TraceLog.h"
 #include "core/Broadcast.h"
-#include "core/MessageIds.h"
+#include "core/Reports.h"
 #include "core/ResultCodes.h"
 #include "device/MpFlow2.h"
 #include "platform/Clock.h"
@@ -145,7 +145,7 @@ uint32_t CMpFlow2::ReadEfuseReg(uint8_t length, uint8_t* buffer, bool reportProg
         if (!ReadEfuseByteReg(static_cast<uint8_t>(i), buffer[i]))
             return 0;
         if (reportProgress)
-            BroadcastResult(UM_PROGRESS, 80 * (i + 1) / length + 20, 0);
+            ReportProgress(80 * (i + 1) / length + 20);
     }
     return 1;
 }
@@ -179,6 +179,6 @@ uint32_t CMpFlow2::UpdateEfuseReg(uint8_t length, const uint8_t* data) {
     std::vector<uint8_t> blank(length, kBlankFuse);
     uint32_t result = WriteEfuseRegVerified(blank.data(), data, length);
     if (result == 0)
-        BroadcastResult(UM_FAIL, IDS_UPDATE_EFUSE_FAIL, 0);
+        ReportFailure(IDS_UPDATE_EFUSE_FAIL);
     return result;
 }

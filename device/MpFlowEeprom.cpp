@@ -1,7 +1,6 @@
 #include "device/MpFlowEeprom.h"
 
-#include "core/Broadcast.h"
-#include "core/MessageIds.h"
+#include "core/Reports.h"
 #include "core/ResultCodes.h"
 
 namespace {
@@ -9,15 +8,8 @@ namespace {
 // The library addresses the EEPROM with 16-bit lengths.
 constexpr uint32_t kMaxImageSize = 0xFFFF;
 
-void ReportFailure(ResultCode code) {
-    BroadcastResult(UM_FAIL, code, 0);
-}
-void ReportProgress(uint32_t percent) {
-    BroadcastResult(UM_PROGRESS, percent, 0);
-}
 uint32_t Succeed(ResultCode code) {
-    ReportProgress(100);
-    BroadcastResult(UM_SUCCEED, code, 0);
+    ReportCompleted(code);
     return 1;
 }
 

@@ -1,9 +1,8 @@
 #include "device/MpFlowEfuse.h"
 
 #include "app/TraceLog.h"
-#include "core/Broadcast.h"
 #include "core/ForceCheck.h"
-#include "core/MessageIds.h"
+#include "core/Reports.h"
 #include "core/ResultCodes.h"
 
 #include <algorithm>
@@ -27,13 +26,6 @@ struct SplitByte {
 constexpr SplitByte kSplitBytes[] = {{6, 21, 35}, {7, 1, 15}};
 constexpr uint8_t kLowBits = 0x1F;
 constexpr uint8_t kHighBits = 0xE0;
-
-void ReportFailure(ResultCode code) {
-    BroadcastResult(UM_FAIL, code, 0);
-}
-void ReportProgress(uint32_t percent) {
-    BroadcastResult(UM_PROGRESS, percent, 0);
-}
 
 // The image size a write needs: the chip's whole fuse area. A write of any other size is refused
 // before a fuse is touched, because fuses cannot be rewritten.

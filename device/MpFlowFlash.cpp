@@ -2,7 +2,7 @@
 
 #include "app/TraceLog.h"
 #include "core/Broadcast.h"
-#include "core/MessageIds.h"
+#include "core/Reports.h"
 #include "core/ResultCodes.h"
 #include "model/IcTypeIni.h"
 #include "model/ImageChecks.h"
@@ -22,13 +22,6 @@ constexpr uint8_t kIcBugPhyPatch = 0x31;
 constexpr uint16_t kIcBugPhyValue = 0x5260;
 // The vendor block: the fields lie in its first 128 bytes (after "PreOffset"), the next 128 are kept raw.
 constexpr uint32_t kInfoHalf = 128;
-
-void ReportFailure(ResultCode code) {
-    BroadcastResult(UM_FAIL, code, 0);
-}
-void ReportProgress(uint64_t percent) {
-    BroadcastResult(UM_PROGRESS, static_cast<uintptr_t>(percent), 0);
-}
 
 // A "Vendor Info M1" number of the loaded IC INI file, or its default without one.
 uint32_t FlashSetting(bool (CUserIni::*getter)(uint32_t&) const, uint32_t def) {
@@ -116,7 +109,7 @@ uint32_t CMpFlow_Flash::ReadBlocks(uint32_t size, uint32_t block, const BlockTra
         if (result == 0)
             return 0;
         address += n;
-        ReportProgress(55 + uint64_t{35} * address / size);
+        ReportProgress(static_cast<uint32_t>(55 + uint64_t{35} * address / size));
     }
     return result;
 }
@@ -173,7 +166,7 @@ uint32_t CMpFlow_Flash::WriteBlocks(uint32_t size, uint32_t block, uint32_t tag,
             break;
         }
         address += n;
-        ReportProgress(20 + uint64_t{35} * address / size);
+        ReportProgress(static_cast<uint32_t>(20 + uint64_t{35} * address / size));
     }
     // Even after a failure the tag block is written: the read-back that follows catches the failure.
     if (deferred)
@@ -568,8 +561,7 @@ uint32_t CMpFlow_Flash::RunFlashOperation(const std::function<uint32_t()>& body,
     uint32_t result = BeginOperation(true) ? body() : 0;
     CloseDevice();
     if (result != 0) {
-        ReportProgress(100);
-        BroadcastResult(UM_SUCCEED, success, 0);
+        ReportCompleted(success);
     }
     return result;
 }

@@ -1,13 +1,12 @@
 #include "device/SilentOps.h"
 
-#include "core/Broadcast.h"
-#include "core/MessageIds.h"
+#include "core/Reports.h"
 #include "core/ResultCodes.h"
 
 uint32_t SilentWriteBin(CDevTypeInfo& devType, const std::string& path, ResultCode loadFailCode) {
     devType.m_strDownloadFile = path;
     if (!devType.LoadDownloadFile()) {
-        BroadcastResult(UM_FAIL, loadFailCode, 0);
+        ReportFailure(loadFailCode);
         return 0;
     }
     return devType.DT_Download();
@@ -23,7 +22,7 @@ uint32_t SilentDump(CDevTypeInfo& devType, const std::string& path, DumpFormat f
     if (writeTrace)
         TraceLine(*writeTrace, "SafeWriteTxt : %x\n", devType.GetDataUpSize());
     if (!saved) {
-        BroadcastResult(UM_FAIL, IDS_SAVE_FILE_DATA_FAIL, 0);
+        ReportFailure(IDS_SAVE_FILE_DATA_FAIL);
         return 0;
     }
     return result;

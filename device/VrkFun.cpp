@@ -1,7 +1,7 @@
 #include "device/VrkFun.h"
 
 #include "core/Broadcast.h"
-#include "core/MessageIds.h"
+#include "core/Reports.h"
 #include "core/ResultCodes.h"
 #include "model/IcTypeIni.h"
 #include "platform/Clock.h"
@@ -17,13 +17,6 @@ constexpr uint16_t kRomResetRegister = 0xFE3A;
 constexpr uint32_t kStationUi = 5;
 // Parents are followed at most this far, so a cycle in a device tree cannot hang the scan.
 constexpr int kMaxTreeDepth = 64;
-
-void ReportFailure(ResultCode code) {
-    BroadcastResult(UM_FAIL, code, 0);
-}
-void ReportProgress(uint32_t percent) {
-    BroadcastResult(UM_PROGRESS, percent, 0);
-}
 
 } // namespace
 
