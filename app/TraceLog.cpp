@@ -15,6 +15,8 @@
 namespace {
 
 constexpr size_t kLineBufferChars = 512;
+constexpr const char* kLogName = "Quillix.log";
+constexpr unsigned kMaxLogsPerSecond = 1000;
 
 struct TraceLogState {
     std::mutex lock;
@@ -44,14 +46,12 @@ std::string LittleEndianBytes(const std::u16string& text) {
     return bytes;
 }
 
-void WriteTraceLine(const TraceScope& scope, const char* format, va_list args) {
+// Writes one line "(<tid>-<tick>):<name>:> <body>"; the caller has checked the category.
+void WriteLine(const char* name, const std::string& body) {
     TraceLogState& state = State();
-    if ((state.categoryMask.load() & scope.dwCategory) == 0)
-        return;
     uint32_t threadId = platform::CurrentThreadId();
     uint32_t tick = platform::GetTickCount();
-    std::string text = platform::StrPrintf("(%X-%u):%s:> ", threadId, tick, scope.pszName) +
-                       platform::StrVPrintf(format, args);
+    std::string text = platform::StrPrintf("(%X-%u):%s:> ", threadId, tick, name) + body;
 
     std::lock_guard guard(state.lock);
     std::u16string line = platform::Utf8ToUtf16(text);
@@ -71,30 +71,60 @@ void WriteTraceLine(const TraceScope& scope, const char* format, va_list args) {
     }
 }
 
+void WriteTraceLine(const TraceScope& scope, const char* format, va_list args) {
+    if ((State().categoryMask.load() & scope.dwCategory) == 0)
+        return;
+    WriteLine(scope.pszName, platform::StrVPrintf(format, args));
+}
+
+// Opens the time-stamped log of this start: "_2", "_3", ... follow the time stamp when a log of the
+// same second exists, so a start never replaces another run's log. The path opened, or "" when none.
+std::string CreateTimestampedLog(platform::LogFile& file, const std::string& stamp) {
+    for (unsigned run = 1; run <= kMaxLogsPerSecond; ++run) {
+        std::string suffix = run == 1 ? stamp + ".log" : stamp + platform::StrPrintf("_%u.log", run);
+        // The time stamp goes into the file name only, never into the folder part of the path.
+        std::string path = GetProgramFolder() + ReplaceAll(kLogName, ".log", suffix);
+        if (file.CreateNew(path))
+            return path;
+        if (!platform::FileExists(path))
+            return "";
+    }
+    return "";
+}
+
 } // namespace
 
 void OpenTraceLog() {
     TraceLogState& state = State();
-    std::string name = "Quillix.log";
     std::tm local = platform::LocalTimeNow();
-    std::string suffix =
-        platform::StrPrintf("_%04d%02d%02d%02d%02d%02d.log", local.tm_year + 1900, local.tm_mon + 1,
+    std::string stamp =
+        platform::StrPrintf("_%04d%02d%02d%02d%02d%02d", local.tm_year + 1900, local.tm_mon + 1,
                             local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     uint32_t mask = g_pConfigIni ? g_pConfigIni->GetNumber("Quillix Log", "LogCategory", 0) : 0;
-    // The time stamp goes into the file name only, never into the folder part of the path.
-    if (mask != 0)
-        name = ReplaceAll(name, ".log", suffix);
-    std::string path = GetProgramFolder() + name;
-    if (platform::IsReadOnly(path))
-        platform::ClearReadOnly(path);
     state.outputEnabled = 1;
 
-    std::lock_guard guard(state.lock);
-    if (state.file.Create(path)) {
-        static const unsigned char kBom[2] = {0xFF, 0xFE};
-        state.file.Append(kBom, sizeof(kBom));
+    std::string path;
+    {
+        std::lock_guard guard(state.lock);
+        if (mask == 0) {
+            // Without tracing the log holds only the byte-order mark and is replaced at every start.
+            path = GetProgramFolder() + kLogName;
+            if (platform::IsReadOnly(path))
+                platform::ClearReadOnly(path);
+            if (!state.file.Create(path))
+                path.clear();
+        } else {
+            path = CreateTimestampedLog(state.file, stamp);
+        }
+        if (!path.empty()) {
+            static const unsigned char kBom[2] = {0xFF, 0xFE};
+            state.file.Append(kBom, sizeof(kBom));
+        }
+        state.categoryMask = mask;
     }
-    state.categoryMask = mask;
+    // The first line names the file, so a support engineer sees which log belongs to which run.
+    if (mask != 0 && !path.empty())
+        WriteLine("OpenTraceLog", "Log File: " + path + "\n");
 }
 
 void CloseTraceLog() {

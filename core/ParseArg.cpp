@@ -57,6 +57,9 @@ bool BindLibrary(ISilentTarget& target) {
         return false;
     }
     if (!target.LoadFun()) {
+        // Which entry is missing tells the user which library build to take.
+        std::fprintf(stderr, "quillix: the reader library lacks the entry %s.\n",
+                     target.MissingEntry().c_str());
         BroadcastResult(UM_FATAL, IDS_LOAD_FUN_FAIL, 0);
         target.UnloadLib();
         return false;

@@ -14,6 +14,8 @@ public:
     virtual uint32_t LoadLib() = 0;
     virtual uint32_t LoadFun() = 0;
     virtual uint32_t UnloadLib() = 0;
+    // After a failed LoadFun: the first entry an operation needs that the library lacks.
+    virtual std::string MissingEntry() const = 0;
 
     virtual uint32_t DT_SilentWriteBin(const std::string& path) = 0;
     virtual uint32_t DT_SilentReadBin(const std::string& path) = 0;

@@ -57,6 +57,7 @@ public:
 
     uint32_t LoadLib() override { return CVrkLibExternalUse::LoadLib(); }
     uint32_t LoadFun() override { return CVrkLibExternalUse::LoadFun(); }
+    std::string MissingEntry() const override { return CVrkLibExternalUse::MissingEntry(); }
     uint32_t UnloadLib() override { return CVrkLibExternalUse::UnloadLib(); }
 
     // Releases the images as well as the readers and the library.

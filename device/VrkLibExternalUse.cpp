@@ -1,5 +1,6 @@
 #include "device/VrkLibExternalUse.h"
 
+#include "app/TraceLog.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SystemDeviceTree.h"
 
@@ -22,16 +23,23 @@ uint32_t CVrkLibExternalUse::LoadLib() {
 }
 
 uint32_t CVrkLibExternalUse::LoadFun() {
+    TraceScope scope("CVrkLibExternalUse::LoadFun", kTraceDevice);
     bool complete = m_hLib != nullptr;
+    m_strMissingEntry.clear();
 #define QUILLIX_BIND_SLOT(slot, used)                                                                        \
     slot = reinterpret_cast<PFN_##slot>(platform::FindExport(m_hLib, #slot));                                \
-    if (used && !slot)                                                                                       \
-        complete = false;
+    if (used && !slot && complete) {                                                                         \
+        complete = false;                                                                                    \
+        m_strMissingEntry = #slot;                                                                           \
+    }
     QUILLIX_VRK_ENTRIES(QUILLIX_BIND_SLOT)
 #undef QUILLIX_BIND_SLOT
     // A library that lacks an entry the tool calls is not used at all, so no empty slot is called.
-    if (!complete)
+    if (!complete) {
+        if (!m_strMissingEntry.empty())
+            TraceLine(scope, "Missing entry : %s\n", m_strMissingEntry.c_str());
         ClearSlots();
+    }
     m_bBound = complete;
     return complete ? 1 : 0;
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 // The binding of the reader-access library: the module, the open device and one slot per export.
 class CVrkLibExternalUse {
@@ -29,7 +30,13 @@ public:
     // Releases the module and clears the handles and every slot; 1 when a module was released.
     uint32_t UnloadLib();
     // True between a successful LoadFun and the next UnloadLib: only then are entries called.
-    bool IsBound() const { return m_bBound; }
+    bool IsBound() const {
+        return m_bBound;
+    }
+    // After a failed LoadFun: the first entry an operation calls that the library lacks ("" otherwise).
+    const std::string& MissingEntry() const {
+        return m_strMissingEntry;
+    }
 
     platform::LibraryHandle m_hLib = nullptr;
     uint32_t m_hDev = 0;
@@ -44,6 +51,7 @@ protected:
 
 private:
     bool m_bBound = false;
+    std::string m_strMissingEntry;
     // The library's own device tree while it is loaded, installed as the platform's device tree.
     std::unique_ptr<LibraryDeviceTree> m_deviceTree;
 };

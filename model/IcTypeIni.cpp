@@ -84,7 +84,7 @@ void CIcTypeIni::LoadUserSetting() {
     TraceScope scope("CIcTypeIni::LoadUserSetting", kTraceApp);
     m_strIniName.clear();
     if (g_pConfigIni)
-        m_strIniName = platform::IniBytesToUtf8(g_pConfigIni->GetString(kConfigSection, "Ini Name", ""));
+        m_strIniName = g_pConfigIni->GetString(kConfigSection, "Ini Name", "");
 }
 
 void CIcTypeIni::SaveUserSetting() const {
@@ -110,9 +110,14 @@ bool CIcTypeIni::LoadIcIni() {
         return false;
     }
     // The remembered name stays only while it is one of the candidates (exact, case-sensitive);
-    // otherwise, and when nothing is remembered, the first candidate is taken.
-    if (std::find(m_IniFileNames.begin(), m_IniFileNames.end(), m_strIniName) == m_IniFileNames.end())
-        m_strIniName = m_IniFileNames.front();
+    // otherwise, and when nothing is remembered, the first candidate is taken. File names are bytes: a
+    // name that is not UTF-8 matches as it is, and also read as Windows-1252 where the system lists
+    // names as UTF-8 text.
+    auto chosen = std::find(m_IniFileNames.begin(), m_IniFileNames.end(), m_strIniName);
+    if (chosen == m_IniFileNames.end())
+        chosen =
+            std::find(m_IniFileNames.begin(), m_IniFileNames.end(), platform::IniBytesToUtf8(m_strIniName));
+    m_strIniName = chosen == m_IniFileNames.end() ? m_IniFileNames.front() : *chosen;
 
     SetPath(GetProgramFolder() + m_strIniName);
     return Load();

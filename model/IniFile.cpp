@@ -1,5 +1,7 @@
 #include "model/IniFile.h"
 
+#include "platform/FileSystem.h"
+
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -289,7 +291,11 @@ bool CIniFile::Save() const {
     }
     struct stat st;
     bool exists = stat(target.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode))
+    // A file the user may not write is refused, as writing it in place would be.
+    if (exists && platform::IsWriteProtected(target))
+        return false;
+    // A device or a file with other hard links is written in place, so the names stay one file.
+    if (exists && (!S_ISREG(st.st_mode) || st.st_nlink > 1))
         return WriteInPlace(target, content);
     bool tried = false;
     if (WriteByRename(target, content, tried))

@@ -100,7 +100,11 @@ int CreateTempBeside(const std::string& target, std::string& tempPath) {
 bool WriteFileSafely(const std::string& path, std::string_view content) {
     struct stat st;
     bool exists = stat(path.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode))
+    // A file the user may not write stays as it is: the rename below would replace it regardless.
+    if (exists && platform::IsWriteProtected(path))
+        return false;
+    // A device, or a file with other hard links, is written in place so every name sees the new data.
+    if (exists && (!S_ISREG(st.st_mode) || st.st_nlink > 1))
         return WriteDirect(path, content);
     std::string target = path;
     if (exists) {

@@ -39,6 +39,18 @@ bool ClearReadOnly(const std::string& path) {
     return chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
 }
 
+bool IsWriteProtected(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return false;
+    return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT;
+}
+
+bool HasOtherLinks(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1;
+}
+
 std::vector<std::string> FindFiles(const std::string& folder, const std::string& pattern) {
     std::vector<std::string> names;
     DIR* dir = opendir(folder.empty() ? "." : folder.c_str());

@@ -15,6 +15,14 @@ bool IsRegularFile(const std::string& path);
 bool IsReadOnly(const std::string& path);
 bool ClearReadOnly(const std::string& path);
 
+// True when `path` exists and this process may not write it (permissions, read-only attribute), so a
+// writer must leave it alone rather than replace it.
+bool IsWriteProtected(const std::string& path);
+
+// True when the file at `path` has more than one name (hard links): it is written in place, so the
+// names stay one file.
+bool HasOtherLinks(const std::string& path);
+
 // Regular files in `folder` whose name matches `pattern` ("*.ini", "*.BIN", "*" or an exact name);
 // the extension is matched ignoring ASCII case. Names only, sorted by their ASCII upper-case form.
 std::vector<std::string> FindFiles(const std::string& folder, const std::string& pattern);

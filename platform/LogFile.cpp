@@ -10,10 +10,19 @@ LogFile::~LogFile() {
     Close();
 }
 
-bool LogFile::Create(const std::string& path) {
+bool LogFile::Open(const std::string& path, bool replace) {
     Close();
-    m_handle = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0666);
+    m_handle =
+        open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | (replace ? O_TRUNC : O_EXCL), 0666);
     return IsOpen();
+}
+
+bool LogFile::Create(const std::string& path) {
+    return Open(path, true);
+}
+
+bool LogFile::CreateNew(const std::string& path) {
+    return Open(path, false);
 }
 
 void LogFile::Append(const void* data, size_t size) {

@@ -18,6 +18,8 @@ public:
 
     // Closes a file that is open, then creates `path`. False when it cannot be created.
     bool Create(const std::string& path);
+    // Like Create, but never replaces a file: false when `path` exists already.
+    bool CreateNew(const std::string& path);
     bool IsOpen() const { return m_handle != kClosed; }
     // Writes all bytes or as many as the system takes; failures are not reported.
     void Append(const void* data, size_t size);
@@ -25,6 +27,8 @@ public:
     void Close();
 
 private:
+    bool Open(const std::string& path, bool replace);
+
     static constexpr intptr_t kClosed = -1;
     intptr_t m_handle = kClosed;
 };

@@ -64,26 +64,23 @@ public:
     bool Spent(const Fault& fault) const override { return WindowSpent(fault); }
 };
 
-// lie ENTRY COUNT: the next COUNT writes of ENTRY report success and store nothing.
+// lie ENTRY COUNT [AFTER]: writes AFTER+1 ... AFTER+COUNT of ENTRY (the next COUNT by default) report
+// success and store nothing.
 class LieKind : public FaultKind {
 public:
     const char* Name() const override { return "lie"; }
-    const char* Usage() const override { return "ENTRY COUNT"; }
+    const char* Usage() const override { return "ENTRY COUNT [AFTER]"; }
     bool Parse(const std::vector<std::string>& args, Fault& fault, std::string& error) const override {
-        if (args.size() != 2) {
-            error = "lie needs ENTRY COUNT";
+        if (args.size() < 2 || args.size() > 3) {
+            error = "lie needs ENTRY COUNT [AFTER]";
             return false;
         }
         return ParseEntry(args[0], kEntryWrites, "a write entry", fault, error) &&
-               ParseCount(args[1], fault.count, error);
+               ParseCount(args[1], fault.count, error) &&
+               (args.size() < 3 || ParseCount(args[2], fault.after, error));
     }
-    bool DropsWrite(Fault& fault, std::string_view entry) const override {
-        if (entry != fault.entry || Spent(fault))
-            return false;
-        ++fault.calls;
-        return true;
-    }
-    bool Spent(const Fault& fault) const override { return fault.calls >= fault.count; }
+    bool DropsWrite(Fault& fault, std::string_view entry) const override { return HitsWindow(fault, entry); }
+    bool Spent(const Fault& fault) const override { return WindowSpent(fault); }
 };
 
 // flip ENTRY [COUNT [AFTER]]: reads AFTER+1 ... AFTER+COUNT of ENTRY (the next one by default)

@@ -10,13 +10,27 @@ class QtMessageBoxes : public IMessageBoxes {
 public:
     MsgAnswer Show(QWidget* parent, const MessageBoxRequest& request) override {
         QMessageBox box(IconOf(request.icon), ToQt(request.caption), ToQt(request.text),
-                        request.buttons == MsgButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
-                                                                : QMessageBox::Ok,
-                        parent);
+                        ButtonsOf(request.buttons), parent);
+        if (request.buttons == MsgButtons::YesNo) {
+            box.setDefaultButton(QMessageBox::No);
+            return box.exec() == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+        }
         return box.exec() == QMessageBox::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
     }
 
 private:
+    static QMessageBox::StandardButtons ButtonsOf(MsgButtons buttons) {
+        switch (buttons) {
+        case MsgButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case MsgButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case MsgButtons::Ok:
+            break;
+        }
+        return QMessageBox::Ok;
+    }
+
     static QMessageBox::Icon IconOf(MsgIcon icon) {
         switch (icon) {
         case MsgIcon::Error:

@@ -6,8 +6,9 @@ class QWidget;
 
 // What a message box shows and which buttons it offers.
 enum class MsgIcon { None, Error, Warning, Question, Information };
-enum class MsgButtons { Ok, OkCancel };
-enum class MsgAnswer { Ok, Cancel };
+// YesNo has No as its default button, so Enter alone never confirms.
+enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
 
 struct MessageBoxRequest {
     std::string text;

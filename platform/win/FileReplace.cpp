@@ -34,8 +34,13 @@ bool ReplaceFileContent(const std::string& path, std::string_view content) {
     static std::atomic<unsigned> counter{0};
     DWORD attributes = GetFileAttributesW(Widen(path).c_str());
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    // A folder or a device of that name is written as it is (and fails there).
-    if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+    // A file the user may not write stays as it is; a folder or a device of that name is written as it
+    // is (and fails there).
+    if (exists && IsWriteProtected(path))
+        return false;
+    // A file with other hard links is written in place too, so every name sees the new data.
+    if (exists &&
+        ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0 || HasOtherLinks(path))) {
         HANDLE file = CreateForWriting(path, CREATE_ALWAYS);
         return file != INVALID_HANDLE_VALUE && WriteAndClose(file, content);
     }

@@ -83,6 +83,33 @@ bool ClearReadOnly(const std::string& path) {
                               attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) != 0;
 }
 
+bool IsWriteProtected(const std::string& path) {
+    DWORD attributes = Attributes(path);
+    if (attributes == kNoAttributes || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        return true;
+    HANDLE file = CreateFileW(win::Widen(path).c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    CloseHandle(file);
+    return false;
+}
+
+bool HasOtherLinks(const std::string& path) {
+    HANDLE file =
+        CreateFileW(win::Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool linked = GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1;
+    CloseHandle(file);
+    return linked;
+}
+
 std::vector<std::string> FindFiles(const std::string& folder, const std::string& pattern) {
     std::vector<std::string> names;
     std::string base = folder.empty() || IsSlash(folder.back()) ? folder : folder + "\\";

@@ -16,15 +16,23 @@ LogFile::~LogFile() {
     Close();
 }
 
-bool LogFile::Create(const std::string& path) {
+bool LogFile::Open(const std::string& path, bool replace) {
     Close();
-    HANDLE file =
-        CreateFileW(win::Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
+    HANDLE file = CreateFileW(win::Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, replace ? CREATE_ALWAYS : CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     m_handle = reinterpret_cast<intptr_t>(file);
     return true;
+}
+
+bool LogFile::Create(const std::string& path) {
+    return Open(path, true);
+}
+
+bool LogFile::CreateNew(const std::string& path) {
+    return Open(path, false);
 }
 
 void LogFile::Append(const void* data, size_t size) {

@@ -176,6 +176,8 @@ TEST(MemoryCommandLine, LibraryLackingAnEntryEndsWith41502) {
     RunResult dump = tool.Run({"-r", tool.m_sim.File("dump.bin")});
     EXPECT_EQ(dump.status, ExitStatusFor(12, 41502));
     EXPECT_NE(dump.err.find("(41502)"), std::string::npos) << dump.err;
+    // The stand-in library was built without QDReadEeprom.
+    EXPECT_NE(dump.err.find("lacks the entry QDReadEeprom."), std::string::npos) << dump.err;
     EXPECT_FALSE(std::filesystem::exists(tool.m_sim.File("dump.bin")));
 }
 

@@ -100,6 +100,7 @@ public:
     uint32_t LoadLib() override { return Record("LoadLib", loadLibOk); }
     uint32_t LoadFun() override { return Record("LoadFun", loadFunOk); }
     uint32_t UnloadLib() override { return Record("UnloadLib", true); }
+    std::string MissingEntry() const override { return loadFunOk ? "" : "QDOpenDevice"; }
     uint32_t DT_SilentWriteBin(const std::string& path) override { return Operate("WriteBin(" + path + ")"); }
     uint32_t DT_SilentReadBin(const std::string& path) override { return Operate("ReadBin(" + path + ")"); }
     uint32_t DT_SilentReadTxt(const std::string& path) override { return Operate("ReadTxt(" + path + ")"); }

@@ -49,7 +49,8 @@ TEST_F(BindingTest, BindsWhenEveryCalledEntryIsPresent) {
     struct Case {
         const char* stub;
         uint32_t bound;
-    } cases[] = {{"stub_all", 1}, {"stub_used_only", 1}, {"stub_missing_used", 0}};
+        const char* missing;
+    } cases[] = {{"stub_all", 1, ""}, {"stub_used_only", 1, ""}, {"stub_missing_used", 0, "QDReadEeprom"}};
     for (const Case& c : cases) {
         std::filesystem::remove(m_folder.File(CVrkLibExternalUse::kLibraryFileName));
         Install(c.stub);
@@ -57,6 +58,7 @@ TEST_F(BindingTest, BindsWhenEveryCalledEntryIsPresent) {
         ASSERT_EQ(lib.LoadLib(), 1u) << c.stub;
         EXPECT_EQ(lib.LoadFun(), c.bound) << c.stub;
         EXPECT_EQ(lib.IsBound(), c.bound == 1) << c.stub;
+        EXPECT_EQ(lib.MissingEntry(), c.missing) << c.stub;
         // A library that cannot be bound leaves no slot set, so nothing can call into it.
         EXPECT_EQ(lib.QDReadStatus != nullptr, c.bound == 1) << c.stub;
         if (c.bound) {

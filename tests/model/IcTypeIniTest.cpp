@@ -81,7 +81,19 @@ TEST_F(IcTypeIniTest, ChoosesTheIcIniFile) {
 #else
         // Only the exact name config.ini is the settings file.
         {"capital C config is a candidate", {"Config.ini"}, "", {"Config.ini"}, "Config.ini"},
+        // File names are bytes: a Windows-1252 name is found as it is.
+        {"name that is not UTF-8",
+         {"a.ini", "caf\xe9.ini"},
+         "caf\xe9.ini",
+         {"a.ini", "caf\xe9.ini"},
+         "caf\xe9.ini"},
 #endif
+        // A Windows-1252 setting names the file that the system lists as UTF-8 text.
+        {"Windows-1252 setting, UTF-8 file name",
+         {"a.ini", "caf\xc3\xa9.ini"},
+         "caf\xe9.ini",
+         {"a.ini", "caf\xc3\xa9.ini"},
+         "caf\xc3\xa9.ini"},
         {"upper-case extension", {"Z.INI", "m.ini"}, "Z.INI", {"m.ini", "Z.INI"}, "Z.INI"},
     };
     for (const Case& c : cases) {
@@ -98,7 +110,7 @@ TEST_F(IcTypeIniTest, ChoosesTheIcIniFile) {
 
         EXPECT_EQ(ini.m_IniFileNames, c.candidates);
         EXPECT_EQ(ini.m_strIniName, c.chosen);
-        EXPECT_EQ(ini.m_strIcName, c.chosen);
+        EXPECT_EQ(ini.m_strIcName, platform::IniBytesToUtf8(c.chosen));
         ini.SaveUserSetting();
         EXPECT_EQ(m_config->GetString("Quillix Config", "Ini Name", "<none>"), c.chosen);
     }

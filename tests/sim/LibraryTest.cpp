@@ -445,6 +445,19 @@ TEST_F(LibraryTest, LieFaultReportsSuccessAndStoresNothing) {
     L().QDClose(dev);
 }
 
+TEST_F(LibraryTest, LieFaultCanWaitForALaterWrite) {
+    SimOk({"fault", "0", "lie", "QDWriteEeprom", "1", "1"});
+    uint32_t dev = OpenStor();
+    std::vector<uint8_t> first(16, 0x11), second(16, 0x22), third(16, 0x33);
+    EXPECT_EQ(L().QDWriteEeprom(dev, 16, first.data(), 16), 1u);
+    EXPECT_EQ(Memory(0, "eeprom")[0], 0x11) << "the first write is not in the window";
+    EXPECT_EQ(L().QDWriteEeprom(dev, 16, second.data(), 16), 1u);
+    EXPECT_EQ(Memory(0, "eeprom")[0], 0x11) << "the second write lies";
+    EXPECT_EQ(L().QDWriteEeprom(dev, 16, third.data(), 16), 1u);
+    EXPECT_EQ(Memory(0, "eeprom")[0], 0x33);
+    L().QDClose(dev);
+}
+
 TEST_F(LibraryTest, FlipFaultFlipsOneBitOfTheNextRead) {
     SimOk({"fault", "0", "flip", "QDReadEeprom"});
     uint32_t dev = OpenStor();

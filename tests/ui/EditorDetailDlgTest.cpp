@@ -119,6 +119,14 @@ TEST_F(DetailDlgTest, SaveThenLoadRoundTrip) {
     m_files.paths.push_back(m_folder.File("missing.bin"));
     FindControl<QPushButton>(m_dlg.get(), CDetailDlg::IDC_LOAD)->click();
     EXPECT_EQ(m_main.posted.back(), std::make_pair(UM_FAIL, uintptr_t{IDS_LOAD_FILE_DATA_FAIL}));
+
+    // An empty file releases the image: the main dialog hears of it, so its device fields empty too.
+    m_folder.Write("empty.bin", "");
+    m_files.paths.push_back(m_folder.File("empty.bin"));
+    FindControl<QPushButton>(m_dlg.get(), CDetailDlg::IDC_LOAD)->click();
+    ASSERT_GE(m_main.posted.size(), 2u);
+    EXPECT_EQ(m_main.posted[m_main.posted.size() - 2], std::make_pair(UM_IMAGE_CHANGED, uintptr_t{0}));
+    EXPECT_EQ(m_main.posted.back(), std::make_pair(UM_FAIL, uintptr_t{IDS_LOAD_FILE_DATA_FAIL}));
 }
 
 TEST_F(DetailDlgTest, SaveFailureIsReported) {

@@ -59,6 +59,21 @@ protected:
     static constexpr size_t kVendorAt = 512;
 };
 
+TEST_F(EditorMoreTest, IcTypeChoiceKeepsAFileNameThatIsNotUtf8) {
+    const std::string cafe = "caf\xe9-efuse.ini"; // Windows-1252, as copied from a Windows machine
+    Start({{"a-eeprom.ini", "eeprom-usb.ini"}, {cafe, "efuse-usb.ini"}});
+    auto* combo = FindControl<QComboBox>(m_dlg.get(), CDetailDlg::IDC_IC_TYPE);
+    const int other = combo->findText(QString::fromUtf8("caf\xc3\xa9-efuse.ini"));
+    ASSERT_GE(other, 0) << "the name is shown as text";
+    combo->setCurrentIndex(other);
+    emit combo->activated(other);
+    uitest::PumpPending();
+
+    EXPECT_EQ(g_pIcTypeIni->m_strIniName, cafe);
+    ASSERT_NE(g_pDevTypeInfo, nullptr);
+    EXPECT_EQ(g_pDevTypeInfo->GetDevTypeClass(), DevTypeClass::EfuseUsb);
+}
+
 TEST_F(EditorMoreTest, IcTypeChoiceReloadsTheIniAndTheDeviceType) {
     Start({{"a-eeprom.ini", "eeprom-usb.ini"}, {"b-efuse.ini", "efuse-usb.ini"}});
     ASSERT_EQ(g_pDevTypeInfo->GetDevTypeClass(), DevTypeClass::EepromUsb);

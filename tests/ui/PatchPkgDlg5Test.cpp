@@ -151,6 +151,16 @@ TEST_F(PatchPkgDlg5Test, MissingCfFirmwareIsNamed) {
     EXPECT_EQ(Message(), "The firmware file missing.bin is not available to update, please check.");
     EXPECT_FALSE(Enabled(Dlg::IDC_START));
     Screenshot("station-cf-firmware-missing");
+
+    // The operator mends the path from the tool itself.
+    for (int id : {Dlg::IDC_LOAD, Dlg::IDC_SAVE, Dlg::IDC_BROWSE + 3, Dlg::IDC_SERIAL + 3})
+        EXPECT_TRUE(Enabled(id)) << id;
+    FirmwareFromReader("mended.bin", 1);
+    m_dialogs.paths.push_back(Sim().File("mended.bin"));
+    Click(Dlg::IDC_BROWSE + 3);
+    EXPECT_EQ(Text(Dlg::IDC_FW_PATH + 3), Sim().File("mended.bin"));
+    EXPECT_EQ(Message(), kReadyMessage);
+    EXPECT_TRUE(Enabled(Dlg::IDC_START));
 }
 
 struct SerialCase {

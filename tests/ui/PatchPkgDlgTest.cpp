@@ -7,7 +7,10 @@
 #include "ui/update/PatchPkgDlg3.h"
 #include "ui/update/PatchPkgDlg6.h"
 
+#include <QColor>
+#include <QPalette>
 #include <QProgressBar>
+#include <QWidget>
 
 using uitest::PumpUntil;
 
@@ -73,6 +76,39 @@ TEST_F(PatchPkgDlgTest, UpdatesTheReaderAndShowsItsNewFirmware) {
     EXPECT_EQ(Control<QProgressBar>(Dlg::IDC_PROGRESS)->value(), 0);
     EXPECT_TRUE(Enabled(Dlg::IDC_UPDATE));
     Screenshot("update-one-reader-updated");
+}
+
+// The colour of a label's text.
+QColor TextColour(QWidget* label) {
+    return label->palette().color(QPalette::WindowText);
+}
+
+TEST_F(PatchPkgDlgTest, FailedUpdateStaysOnShowUntilTheNextUpdate) {
+    Prepare("flash-usb", 1);
+    FirmwareFromReader("fw.bin");
+    g_pConfigIni->SetEntry("Quillix Config", "Download File", "fw.bin");
+    Show<CPatchPkgDlg>(&g_pPatchPkgDlg);
+    WaitChecked(std::string("Current Firmware : ") + kReaderFirmware);
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_UPDATE); }));
+    const QColor normal = TextColour(Control<QWidget>(Dlg::IDC_READER_INFO));
+
+    Sim().MustSim("fault 0 fail QDEraseFlash2 1000");
+    Click(Dlg::IDC_UPDATE);
+    WaitForBoxes(1);
+    const std::string failure = m_boxes.shown[0].text;
+    EXPECT_EQ(m_boxes.shown[0].icon, MsgIcon::Error);
+    // The reader check after the box does not paint over the failure.
+    WaitChecked(failure + "\n\nCurrent Firmware : ");
+    EXPECT_EQ(Text(Dlg::IDC_READER_INFO).rfind(failure, 0), 0u) << Text(Dlg::IDC_READER_INFO);
+    EXPECT_NE(TextColour(Control<QWidget>(Dlg::IDC_READER_INFO)), normal);
+    Screenshot("update-one-reader-failed");
+
+    Sim().MustSim("fault 0 off");
+    Click(Dlg::IDC_UPDATE);
+    WaitForBoxes(2);
+    EXPECT_EQ(m_boxes.shown[1].text, LoadMessage(IDS_FW_UPDATE_SUCCEED));
+    WaitChecked(LoadMessage(IDS_CHECK_DEVICE_INFO_SUCCEED));
+    EXPECT_EQ(TextColour(Control<QWidget>(Dlg::IDC_READER_INFO)), normal);
 }
 
 TEST_F(PatchPkgDlgTest, ReaderRemovalAndArrivalAreCheckedAgain) {
@@ -150,6 +186,36 @@ TEST_F(PatchPkgDlg3Test, ChoosesTheSectionOfTheReaderAndUpdates) {
     EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(IDS_FW_UPDATE_SUCCEED));
     EXPECT_EQ(m_boxes.shown[0].caption, "ReaderFF");
     WaitIdleWithStatus("Check Device Info Succeed.");
+}
+
+TEST_F(PatchPkgDlg3Test, FirmwareFileThatCannotBeLoadedKeepsUpdateDisabled) {
+    Prepare("flash-usb", 3,
+            "[ReaderFF_FWInfo_00]\nFWFile=gone.bin\nFWInfo=TRX9 firmware 1.21\nCheck VID=0x2C7A\n"
+            "Check PID=0x0401\nCheck IcVersion=0x0100\n");
+    Show<CPatchPkgDlg3>(&g_pPatchPkgDlg3);
+    WaitForBoxes(1);
+    EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(IDS_LOAD_FILE_DATA_FAIL));
+    ASSERT_TRUE(PumpUntil([&] { return Text(Dlg::IDC_UPDATE) == "Update"; }));
+    uitest::PumpPending();
+    EXPECT_FALSE(Enabled(Dlg::IDC_UPDATE));
+    EXPECT_EQ(Text(Dlg::IDC_STATUS), LoadMessage(IDS_LOAD_FILE_DATA_FAIL));
+}
+
+TEST_F(PatchPkgDlg3Test, FailedUpdateStaysInTheStatusLine) {
+    Prepare("flash-usb", 3,
+            "[ReaderFF_FWInfo_00]\nFWFile=fw.bin\nFWInfo=TRX9 firmware 1.21\nCheck VID=0x2C7A\n"
+            "Check PID=0x0401\nCheck IcVersion=0x0100\n");
+    FirmwareFromReader("fw.bin");
+    Show<CPatchPkgDlg3>(&g_pPatchPkgDlg3);
+    WaitIdleWithStatus("Check Device Info Succeed.");
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_UPDATE); }));
+    const QColor normal = TextColour(Control<QWidget>(Dlg::IDC_STATUS));
+    Sim().MustSim("fault 0 fail QDEraseFlash2 1000");
+    Click(Dlg::IDC_UPDATE);
+    WaitForBoxes(1);
+    const std::string failure = m_boxes.shown[0].text;
+    WaitIdleWithStatus(failure);
+    EXPECT_NE(TextColour(Control<QWidget>(Dlg::IDC_STATUS)), normal);
 }
 
 TEST_F(PatchPkgDlg3Test, RomVersionsChooseByTheRomRule) {

@@ -554,6 +554,75 @@ TEST_F(MainDlgTest, RemovedFileIsReportedAtDownload) {
     EXPECT_EQ(Text(Dlg::IDC_DOWNLOAD), "Download");
 }
 
+TEST_F(MainDlgTest, FileFailingTheChipCheckIsDownloadedOnlyAfterAnExplicitYes) {
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    auto memory = [&] {
+        m_sim->MustSim("read 0 eeprom " + Folder().File("memory.bin"));
+        return Folder().Read("memory.bin");
+    };
+    const std::string before = memory();
+    Folder().Write("zero.bin", std::string(g_pDevTypeInfo->GetDataUpSize(), '\0'));
+    const std::string path = Folder().File("zero.bin");
+    m_files.paths.push_back(path);
+    Click(Dlg::IDC_BROWSE);
+    WaitForBoxes(1);
+    EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(IDS_FILE_VENDOR_INFO_INVALID));
+    EXPECT_EQ(m_boxes.shown[0].icon, MsgIcon::Error);
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_DOWNLOAD); }));
+
+    // Unanswered, the question takes its default button: No. Nothing is written.
+    Click(Dlg::IDC_DOWNLOAD);
+    ASSERT_EQ(m_boxes.shown.size(), 2u);
+    EXPECT_EQ(m_boxes.shown[1].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(m_boxes.shown[1].icon, MsgIcon::Warning);
+    EXPECT_EQ(m_boxes.shown[1].text.rfind(path + "\n", 0), 0u) << m_boxes.shown[1].text;
+    uitest::PumpPending();
+    EXPECT_EQ(m_boxes.shown.size(), 2u);
+    EXPECT_EQ(Text(Dlg::IDC_DOWNLOAD), "Download");
+    EXPECT_EQ(memory(), before);
+
+    m_boxes.answers.push_back(MsgAnswer::Yes);
+    Click(Dlg::IDC_DOWNLOAD);
+    WaitForBoxes(4);
+    EXPECT_EQ(m_boxes.shown[2].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(m_boxes.shown[3].text, LoadMessage(IDS_DOWNLOAD_EEPROM_SUCCEED));
+    EXPECT_NE(memory(), before);
+}
+
+TEST_F(MainDlgTest, BrowsingAnotherFileForgetsTheChangeSeenOnThePreviousOne) {
+    Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
+    WaitUntilReady();
+    std::string first = SaveUploadImage("first.bin");
+    std::string second = SaveUploadImage("second.bin");
+    m_files.paths.push_back(first);
+    Click(Dlg::IDC_BROWSE);
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_FILE_VID); }));
+    ReplaceFile(first, SaveUploadImage("staging/first.bin"));
+    ASSERT_TRUE(PumpUntil([&] { return m_dlg->FileModified() == 1; }));
+
+    m_files.paths.push_back(second);
+    Click(Dlg::IDC_BROWSE);
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_FILE_VID); }));
+    EXPECT_EQ(m_dlg->FileModified(), 0u);
+    Click(Dlg::IDC_DOWNLOAD);
+    WaitForBoxes(1);
+    EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(IDS_DOWNLOAD_EEPROM_SUCCEED)) << "no reload question";
+}
+
+TEST_F(MainDlgTest, VersionFieldsFollowTheIcTypeInUse) {
+    Start("flash-usb", uitest::SourceText("examples/flash-usb.ini"));
+    WaitUntilReady();
+    EXPECT_TRUE(Visible(Dlg::IDC_DEV_VERSION));
+    EXPECT_TRUE(Visible(Dlg::IDC_FILE_VERSION));
+    // The editor switched to an EEPROM IC INI file; the worker reports the new device type ready.
+    g_ProjectType = EEPROM;
+    m_dlg->PostMessage(UM_LIB_READY, 0, 0);
+    uitest::PumpPending();
+    EXPECT_FALSE(Visible(Dlg::IDC_DEV_VERSION));
+    EXPECT_FALSE(Visible(Dlg::IDC_FILE_VERSION));
+}
+
 TEST_F(MainDlgTest, ClosingStopsTheWorkerAndSavesTheDownloadFile) {
     Start("eeprom-usb", uitest::SourceText("examples/eeprom-usb.ini"));
     WaitUntilReady();

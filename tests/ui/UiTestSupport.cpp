@@ -52,8 +52,9 @@ void SaveScreenshot(QWidget* widget, const std::string& name) {
 MsgAnswer RecordingMessageBoxes::Show(QWidget*, const MessageBoxRequest& request) {
     shown.push_back(request);
     ticks.push_back(platform::GetTickCount());
+    // An unanswered box takes its default button.
     if (answers.empty())
-        return MsgAnswer::Ok;
+        return request.buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
     MsgAnswer answer = answers.front();
     answers.pop_front();
     return answer;

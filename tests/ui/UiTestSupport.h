@@ -34,7 +34,7 @@ void UnloadProject();
 // Saves what the widget shows as build/screenshots/<name>.png.
 void SaveScreenshot(QWidget* widget, const std::string& name);
 
-// Records every message box and answers from a queue (OK once the queue is empty).
+// Records every message box and answers from a queue (the default button once the queue is empty).
 class RecordingMessageBoxes : public IMessageBoxes {
 public:
     RecordingMessageBoxes() { m_previous = SetMessageBoxes(this); }

@@ -7,7 +7,8 @@
 #include "core/VrkThread.h"
 #include "device/DevTypeInfo.h"
 #include "model/IcTypeIni.h"
-#include "platform/FileSystem.h"
+#include "model/SilentFiles.h"
+#include "platform/Text.h"
 #include "ui/FileDialogs.h"
 #include "ui/QtText.h"
 #include "ui/ResultDialog.h"
@@ -111,8 +112,9 @@ void CDetailDlg::FillIcTypeCombo() {
         m_pIcType->setEnabled(false);
         return;
     }
+    // The names are file names (bytes); the combo shows them as text and maps its index back to them.
     for (const std::string& name : names)
-        m_pIcType->addItem(ToQt(name));
+        m_pIcType->addItem(ToQt(platform::IniBytesToUtf8(name)));
     m_pIcTypeLabel->show();
     m_pIcType->show();
     int selected = SelectStringIndex(names, g_pIcTypeIni->m_strIniName);
@@ -125,9 +127,10 @@ void CDetailDlg::FillIcTypeCombo() {
 
 void CDetailDlg::OnIcTypeChanged() {
     TraceScope scope("CDetailDlg::OnIcTypeChanged", kTraceApp);
-    if (m_pIcType->currentIndex() < 0 || !g_pIcTypeIni)
+    const int index = m_pIcType->currentIndex();
+    if (index < 0 || !g_pIcTypeIni || static_cast<size_t>(index) >= g_pIcTypeIni->m_IniFileNames.size())
         return;
-    g_pIcTypeIni->m_strIniName = FromQt(m_pIcType->currentText());
+    g_pIcTypeIni->m_strIniName = g_pIcTypeIni->m_IniFileNames[static_cast<size_t>(index)];
     // The old device-type object and its buffers go away: the hex view must not keep pointing into them.
     m_pHexView->SetData(nullptr, nullptr, 0);
     g_pIcTypeIni->LoadIcIni();
@@ -251,8 +254,10 @@ void CDetailDlg::OnLoadBinary() {
     if (g_pDevTypeInfo->LoadUploadFile()) {
         PostToMainDialog(UM_IMAGE_CHANGED, 1);
     } else {
-        // The image may be gone (an empty file releases it): the view must not show the old buffer.
+        // The image may be gone (an empty file releases it): neither the view nor the main dialog's
+        // device fields may go on showing the old buffer.
         RedrawHexView();
+        PostToMainDialog(UM_IMAGE_CHANGED, 0);
         PostToMainDialog(UM_FAIL, IDS_LOAD_FILE_DATA_FAIL);
     }
 }
@@ -263,7 +268,7 @@ void CDetailDlg::OnSaveBinary() {
     if (!path || !g_pDevTypeInfo || !g_pDevTypeInfo->GetDataUp())
         return;
     // The whole upload image, from the buffer start even when a vendor area is set.
-    if (!platform::WriteWholeFile(*path, g_pDevTypeInfo->GetDataUp(), g_pDevTypeInfo->GetDataUpSize()))
+    if (!WriteBinFile(*path, g_pDevTypeInfo->GetDataUpSize(), g_pDevTypeInfo->GetDataUp()))
         PostToMainDialog(UM_FAIL, IDS_SAVE_FILE_DATA_FAIL);
 }
 

@@ -6,6 +6,7 @@
 #include "core/ResultDialog.h"
 #include "device/DevTypeInfo.h"
 #include "model/IcTypeIni.h"
+#include "model/SilentFiles.h"
 #include "platform/FileSystem.h"
 #include "ui/FileDialogs.h"
 #include "ui/MessageBoxes.h"
@@ -138,6 +139,6 @@ void CDetailPage_5::OnVendorSave() {
         Report(IDS_FILE_VENDOR_INFO_INVALID);
         return;
     }
-    if (!platform::WriteWholeFile(*path, g_pDevTypeInfo->GetDataUp() + *target, kVendorBlockSize))
+    if (!WriteBinFile(*path, kVendorBlockSize, g_pDevTypeInfo->GetDataUp() + *target))
         Report(IDS_SAVE_FILE_DATA_FAIL);
 }

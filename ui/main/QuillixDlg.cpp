@@ -184,11 +184,16 @@ void CQuillixDlg::OnInitDialog() {
     LoadUserSetting();
     // The EFUSE flows read the setting through this while the dialog exists.
     SetForceCheckReader(&CQuillixDlg::ReadForceCheck);
+    ShowVersionFields();
+    if (!StartVrkThread())
+        TraceLine(scope, "The worker thread could not be started\n");
+}
+
+// Only FLASH images carry a firmware version; the fields follow the IC type in use.
+void CQuillixDlg::ShowVersionFields() {
     const bool flash = g_ProjectType == FLASH;
     m_DevControls.pVersion->setVisible(flash);
     m_FileControls.pVersion->setVisible(flash);
-    if (!StartVrkThread())
-        TraceLine(scope, "The worker thread could not be started\n");
 }
 
 void CQuillixDlg::LoadUserSetting() {
@@ -222,6 +227,12 @@ void CQuillixDlg::OnResult(uint32_t id, uintptr_t wParam, intptr_t lParam) {
         m_pProgress->setValue(static_cast<int>(wParam));
         break;
     case UM_FAIL:
+        if (m_bFileLoading) {
+            // The file did not load: its old values must not stay on show as if they were this file's.
+            m_bFileLoading = 0;
+            ClearFileFields();
+            UpdateData(false);
+        }
         ShowResultBox(static_cast<uint32_t>(wParam), true, false);
         PostMessage(UM_PROGRESS, 0, 0);
         SetButtons(0, 0);
@@ -294,6 +305,7 @@ void CQuillixDlg::InitUI() {
     const MainLayout layout =
         ComputeMainLayout(g_ProjectType, g_BusType, g_dwCustomizeUI, hasIniFiles && m_pDetailDlg != nullptr);
     setWindowTitle(ToQt(ReaderWindowTitle(g_ProjectType, g_szVersion, g_BusType)));
+    ShowVersionFields();
     m_pDeviceGroup->setTitle(ToQt(DeviceGroupCaption(g_ProjectType)));
     m_pFileGroup->setTitle(ToQt(FileGroupCaption(g_ProjectType)));
 
@@ -340,6 +352,7 @@ void CQuillixDlg::RefreshDeviceFields() {
 
 void CQuillixDlg::ClearFileFields() {
     m_bFileValid = 0;
+    m_bFileFailsCheck = 0;
     m_File = VendorTexts();
     m_pDownload->setDefault(true);
     m_pDownload->setFocus();
@@ -397,6 +410,7 @@ void CQuillixDlg::SetButtons(uint32_t devBusy, uint32_t downBusy) {
 }
 
 void CQuillixDlg::StartRequest(uint32_t request, intptr_t lParam) {
+    m_bFileLoading = request == UM_REQ_LOAD_DOWNLOAD_FILE;
     ClearCancelFlag();
     m_dwStartTick = platform::GetTickCount();
     if (g_pVrkThread)
@@ -433,6 +447,8 @@ void CQuillixDlg::OnBrowse() {
     if (m_strDownloadPath != m_strPrevPath) {
         m_Watcher.RemoveFile(m_strPrevPath);
         m_bFileMissing = 0;
+        // A change seen on the previous file says nothing about the new one.
+        m_bFileModified = 0;
     }
     SetButtons(0, 1);
     if (g_pDevTypeInfo)
@@ -480,10 +496,23 @@ void CQuillixDlg::OnDownload() {
         PostMessage(UM_FAIL, IDS_FILE_VENDOR_INFO_INVALID, 0);
         return;
     }
+    if (m_bFileFailsCheck && !ConfirmUncheckedDownload()) {
+        SetButtons(0, 0);
+        return;
+    }
     StartRequest(UM_REQ_DOWNLOAD, 0);
 }
 
+bool CQuillixDlg::ConfirmUncheckedDownload() {
+    const std::string text =
+        platform::StrPrintf("%s\n %s\nThe file does not pass the chip check. Download it anyway?",
+                            m_strDownloadPath.c_str(), LoadMessage(IDS_FILE_VENDOR_INFO_INVALID).c_str());
+    return ShowMessageBox(this, {text, ResultCaption(g_ProjectType), MsgIcon::Warning, MsgButtons::YesNo}) ==
+           MsgAnswer::Yes;
+}
+
 void CQuillixDlg::OnFileLoaded(uintptr_t valid, intptr_t downloadAfter) {
+    m_bFileLoading = 0;
     if (valid) {
         m_bFileValid = 1;
         ImageFields fields = g_pDevTypeInfo->DownloadFields();
@@ -495,9 +524,14 @@ void CQuillixDlg::OnFileLoaded(uintptr_t valid, intptr_t downloadAfter) {
         m_File.strVersion = VersionText(fields.GetFWVER());
     } else {
         ClearFileFields();
+        m_bFileFailsCheck = 1;
     }
     UpdateData(false);
     PostMessage(UM_PROGRESS, 0, 0);
+    if (!valid)
+        ShowResultBox(IDS_FILE_VENDOR_INFO_INVALID, true, false);
+    if (downloadAfter && !valid && !ConfirmUncheckedDownload())
+        downloadAfter = 0;
     if (downloadAfter) {
         SetButtons(0, 1);
         StartRequest(UM_REQ_DOWNLOAD, 0);

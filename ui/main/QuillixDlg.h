@@ -114,6 +114,9 @@ private:
     void OnUpdateOrCancel();
     void OnBrowse();
     void OnDownload();
+    // Asks before a file that failed the chip check is written; true when the user said Yes.
+    bool ConfirmUncheckedDownload();
+    void ShowVersionFields();
     void OnToggleDetail();
     void OnDeviceIdEdited(VendorField field);
     void OnDeviceStringEdited(VendorField field);
@@ -131,6 +134,10 @@ private:
     uint32_t m_bDevBusy = 0;
     uint32_t m_bDownBusy = 0;
     uint32_t m_bFileValid = 0;
+    // The loaded file's image failed the chip check: writing it needs the user's explicit Yes.
+    uint32_t m_bFileFailsCheck = 0;
+    // A load request of the download file runs: a failure then leaves no stale file fields.
+    uint32_t m_bFileLoading = 0;
     uint32_t m_bDetailShown = 0;
     uint32_t m_dwStartTick = 0;
     std::atomic<uint32_t> m_bFileModified{0};

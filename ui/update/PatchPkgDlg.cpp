@@ -21,6 +21,8 @@ void CPatchPkgDlg::OnResult(uint32_t id, uintptr_t wParam, intptr_t lParam) {
         OnFwStatus(wParam, lParam);
         break;
     case UM_FAIL:
+        if (m_bFileLoading)
+            OnFileLoadEnded(false);
         OnOperationResult(wParam, true);
         break;
     case UM_SUCCEED:
@@ -56,6 +58,7 @@ void CPatchPkgDlg::OnReaderCheck() {
 }
 
 void CPatchPkgDlg::OnFileLoaded(uintptr_t valid) {
+    OnFileLoadEnded(valid != 0);
     if (valid) {
         m_bReady = 1;
         m_strUpdateInfo = FirmwareInfoText(m_strFwInfo);
@@ -65,17 +68,21 @@ void CPatchPkgDlg::OnFileLoaded(uintptr_t valid) {
 
 void CPatchPkgDlg::OnFwStatus(uintptr_t code, intptr_t version) {
     m_bReady = code == IDS_CHECK_DEVICE_INFO_SUCCEED;
-    m_strReaderInfo = ReaderLineWithStatus(static_cast<uint32_t>(code), version);
+    // A failed update stays on the reader line until the next Update, whatever the check says now.
+    m_strReaderInfo = m_strLastFailure.empty() ? ReaderLineWithStatus(static_cast<uint32_t>(code), version)
+                                               : m_strLastFailure + "\n\n" + CurrentFirmware(version);
     ReturnToIdle();
 }
 
 void CPatchPkgDlg::OnUpdateClicked() {
+    m_strLastFailure.clear();
     m_bBusy = 1;
     UpdateButton();
     PostRequest(UM_REQ_DOWNLOAD);
 }
 
 void CPatchPkgDlg::OnOperationResult(uintptr_t code, bool failure) {
+    NoteUpdateResult(code, failure);
     ShowBox(LoadMessage(static_cast<uint32_t>(code)), failure);
     ReturnToIdle();
     // The reader is checked again, so the line shows the firmware it runs now.

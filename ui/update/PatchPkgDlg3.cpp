@@ -65,6 +65,8 @@ void CPatchPkgDlg3::OnResult(uint32_t id, uintptr_t wParam, intptr_t lParam) {
         OnFileLoaded(wParam);
         break;
     case UM_FAIL:
+        if (m_bFileLoading)
+            OnFileLoadEnded(false);
         OnOperationResult(wParam, true);
         break;
     case UM_SUCCEED:
@@ -153,6 +155,7 @@ void CPatchPkgDlg3::OnFwVersions(intptr_t address) {
 }
 
 void CPatchPkgDlg3::OnFileLoaded(uintptr_t valid) {
+    OnFileLoadEnded(valid != 0);
     if (valid)
         m_bReady = 1;
     m_strUpdateInfo = FirmwareInfoText(m_strFwInfo);
@@ -160,12 +163,14 @@ void CPatchPkgDlg3::OnFileLoaded(uintptr_t valid) {
 }
 
 void CPatchPkgDlg3::OnUpdateClicked() {
+    m_strLastFailure.clear();
     m_bBusy = 1;
     UpdateButton();
     PostRequest(UM_REQ_DOWNLOAD);
 }
 
 void CPatchPkgDlg3::OnOperationResult(uintptr_t code, bool failure) {
+    NoteUpdateResult(code, failure);
     ShowBox(LoadMessage(static_cast<uint32_t>(code)), failure);
     ReturnToIdle();
     PostRequest(UM_REQ_CHECK_DEV_INFO);

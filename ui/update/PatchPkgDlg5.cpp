@@ -6,6 +6,7 @@
 #include "device/DevTypeInfo.h"
 #include "model/ConfigIni.h"
 #include "model/IcTypeIni.h"
+#include "model/SilentFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "ui/AppIcon.h"
@@ -176,13 +177,18 @@ void CPatchPkgDlg5::ShowValues() {
 }
 
 void CPatchPkgDlg5::EnableStation() {
-    const bool enabled = StationControlsEnabled(m_bFileReady);
-    for (QWidget* control :
-         {static_cast<QWidget*>(m_pStart), static_cast<QWidget*>(m_pLoad), static_cast<QWidget*>(m_pSave)})
-        control->setEnabled(enabled);
+    m_pStart->setEnabled(StationControlsEnabled(m_bFileReady));
+    // With a reader in every socket, a socket whose file is missing must stay mendable from here: the
+    // files and serial numbers can be changed whenever no update runs.
+    std::array<bool, kStationSockets> occupied{};
+    for (const StationReader& reader : m_Readers)
+        occupied[reader.nSocket] = true;
+    const bool editable = m_bLibReady && !m_bBusy && StationControlsEnabled(occupied);
+    for (QWidget* control : {static_cast<QWidget*>(m_pLoad), static_cast<QWidget*>(m_pSave)})
+        control->setEnabled(editable);
     for (const SocketControls& controls : m_Sockets) {
-        controls.pSerial->setEnabled(enabled);
-        controls.pBrowse->setEnabled(enabled);
+        controls.pSerial->setEnabled(editable);
+        controls.pBrowse->setEnabled(editable);
     }
     m_pExit->setEnabled(true);
 }
@@ -316,7 +322,7 @@ void CPatchPkgDlg5::OnSave() {
     StationSettings settings{m_strFwPath, m_strSerial};
     const std::string text = FormatStationFile(settings);
     // A file that cannot be written must not look saved.
-    if (!platform::WriteWholeFile(*path, text.data(), text.size()))
+    if (!WriteBinFile(*path, text.size(), reinterpret_cast<const uint8_t*>(text.data())))
         ShowMessageBox(this, {LoadMessage(IDS_SAVE_FILE_DATA_FAIL), ResultCaption(g_ProjectType),
                               MsgIcon::Error, MsgButtons::Ok});
 }

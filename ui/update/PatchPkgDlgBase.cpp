@@ -14,15 +14,18 @@
 #include "ui/WindowTitles.h"
 #include "view/update/UpdateDlgRules.h"
 
+#include <QColor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMetaObject>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 
 namespace {
 
 constexpr const char* kConfigSection = "Quillix Config";
+const QColor kFailureColour(200, 0, 0);
 
 std::string Setting(const char* key) {
     return g_pConfigIni ? platform::IniBytesToUtf8(g_pConfigIni->GetString(kConfigSection, key, "")) : "";
@@ -156,9 +159,19 @@ void CPatchPkgDlgBase::ReturnToIdle() {
     UpdateButton();
 }
 
+void CPatchPkgDlgBase::OnFileLoadEnded(bool loaded) {
+    m_bFileLoading = 0;
+    m_bFileFailed = loaded ? 0 : 1;
+}
+
+void CPatchPkgDlgBase::NoteUpdateResult(uintptr_t code, bool failure) {
+    m_strLastFailure = failure ? LoadMessage(static_cast<uint32_t>(code)) : std::string();
+}
+
 void CPatchPkgDlgBase::UpdateButton() {
-    const UpdateButtonState state = ComputeUpdateButton(m_bNeedsFile, !m_strFwPath.empty(), m_bReady != 0,
-                                                        m_bBusy != 0, m_bLibFailed != 0);
+    const bool hasFile = !m_strFwPath.empty() && !m_bFileFailed;
+    const UpdateButtonState state =
+        ComputeUpdateButton(m_bNeedsFile, hasFile, m_bReady != 0, m_bBusy != 0, m_bLibFailed != 0);
     m_pUpdate->setEnabled(state.bEnabled);
     m_pUpdate->setText(QString::fromLatin1(state.pszText));
     ShowTexts();
@@ -168,7 +181,13 @@ void CPatchPkgDlgBase::ShowTexts() {
     m_pReaderInfo->setText(ToQt(m_strReaderInfo));
     m_pUpdateInfo->setText(ToQt(m_strUpdateInfo));
     if (m_pStatus)
-        m_pStatus->setText(ToQt(m_strStatus));
+        m_pStatus->setText(ToQt(m_strLastFailure.empty() ? m_strStatus : m_strLastFailure));
+    // The line that carries the failure (the status line, else the reader line) shows it in red.
+    QLabel* failureLine = m_pStatus ? m_pStatus : m_pReaderInfo;
+    QPalette palette = failureLine->parentWidget()->palette();
+    if (!m_strLastFailure.empty())
+        palette.setColor(QPalette::WindowText, kFailureColour);
+    failureLine->setPalette(palette);
 }
 
 void CPatchPkgDlgBase::SetProgress(int percent) {
@@ -185,6 +204,10 @@ void CPatchPkgDlgBase::PostRequest(uint32_t id, uintptr_t wParam, intptr_t lPara
     if (m_bClosing)
         return;
     ClearCancelFlag();
+    if (id == UM_REQ_LOAD_DOWNLOAD_FILE) {
+        m_bFileLoading = 1;
+        m_bFileFailed = 0;
+    }
     if (g_pVrkThread)
         g_pVrkThread->PostThreadMessage(id, wParam, lParam);
 }

@@ -34,6 +34,11 @@ public:
     uint32_t m_bReady = 0;
     uint32_t m_bBusy = 0;
     uint32_t m_bLibFailed = 0;
+    // The last update's failure, kept on show (in red) until the user's next Update.
+    std::string m_strLastFailure;
+    // The firmware file did not load or failed its check: Update stays disabled until a file loads.
+    uint32_t m_bFileFailed = 0;
+    uint32_t m_bFileLoading = 0;
 
 protected:
     // The layouts of the templates: 122 (reader and update lines only) and 359/362 (with the status
@@ -58,6 +63,10 @@ protected:
     void InitOnLibReady();
 
     void UpdateButton();
+    // A load of the firmware file has ended (a failure arrives as UM_FAIL while it runs).
+    void OnFileLoadEnded(bool loaded);
+    // Remembers how an update ended, for the failure line.
+    void NoteUpdateResult(uintptr_t code, bool failure);
     // A request has ended: progress back to 0, not busy, the button follows.
     void ReturnToIdle();
     // Members to the static texts.
