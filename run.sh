@@ -3,7 +3,8 @@
 # simulated reader with the given options.
 set -euo pipefail
 source "$(dirname "$0")/scripts/setup.sh"
-quillix_build
+# The program folder only; ./test.sh builds the tests.
+QUILLIX_BUILD_TARGET=program-folder quillix_build
 # Without options the main window opens; without a display the default command-line job runs instead.
 if [ $# -eq 0 ] && [ -z "${DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     echo "No display is available (DISPLAY is not set): running the default job -t quillix-dump.txt instead."

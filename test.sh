@@ -22,6 +22,8 @@ run_suite() {
     ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 300 "$@"
 }
 
+# The manual-page and desktop-entry checks of the suite.
+quillix_install_packages man-db groff-base desktop-file-utils
 quillix_build "$QUILLIX_BUILD_DIR"
 run_suite "$QUILLIX_BUILD_DIR"
 

@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "platform/OsInfo.h"
 #include "platform/ProgramFolder.h"
+#include "platform/StateFolder.h"
 
 #include <cstdio>
 #include <cstring>
@@ -42,6 +43,19 @@ bool LoadStopsEarly(const std::string& path) {
     return false;
 }
 
+// Settings read from a shared program folder go to the user's state folder instead, so an installed
+// program folder is never written to.
+bool SaveChangedSettings(CIniFile& settings) {
+    std::string programFolder = GetProgramFolder();
+    std::string stateFolder = platform::StateFolderFor(programFolder);
+    if (stateFolder != programFolder && platform::FolderOf(settings.GetPath()) == programFolder) {
+        if (!platform::IsDirectory(stateFolder))
+            platform::CreateDirectories(stateFolder);
+        settings.SetPath(stateFolder + kConfigFileName);
+    }
+    return settings.Save();
+}
+
 } // namespace
 
 void ReadShortVersion(const std::string& fileVersion) {
@@ -71,14 +85,19 @@ void CQuillixApp::LocateConfigFile() {
         g_pConfigIni = new CIniFile();
     std::string folder = GetProgramFolder();
     std::string path = folder + kConfigFileName;
-    // A folder of that name is no configuration file; another INI file then serves.
-    if (!platform::IsRegularFile(path)) {
+    // The settings a user changed in a shared program folder are kept in that user's state folder.
+    std::string own = platform::StateFolderFor(folder) + kConfigFileName;
+    bool shared = own != path;
+    if (shared && platform::IsRegularFile(own)) {
+        path = own;
+    } else if (!platform::IsRegularFile(path)) {
+        // A folder of that name is no configuration file; another INI file then serves.
         std::vector<std::string> candidates = platform::FindFiles(folder, "*.ini");
         if (!candidates.empty())
             path = folder + candidates.front();
     }
     bool existed = platform::IsRegularFile(path);
-    if (existed && platform::IsReadOnly(path))
+    if (existed && !shared && platform::IsReadOnly(path))
         platform::ClearReadOnly(path);
     g_pConfigIni->SetPath(path);
     bool loaded = g_pConfigIni->Load();
@@ -159,8 +178,9 @@ void CQuillixApp::SaveConfigFile() {
                      "quillix: %s could not be read completely; it is left unchanged and the settings "
                      "of this run are not saved.\n",
                      path.c_str());
-    else if (!g_pConfigIni->Save())
-        std::fprintf(stderr, "quillix: could not save the settings to %s.\n", path.c_str());
+    else if (!g_pConfigIni->MatchesFile() && !SaveChangedSettings(*g_pConfigIni))
+        std::fprintf(stderr, "quillix: could not save the settings to %s.\n",
+                     g_pConfigIni->GetPath().c_str());
     delete g_pConfigIni;
     g_pConfigIni = nullptr;
 }

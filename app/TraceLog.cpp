@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/LogFile.h"
 #include "platform/ProgramFolder.h"
+#include "platform/StateFolder.h"
 #include "platform/Text.h"
 
 #include <atomic>
@@ -79,11 +80,12 @@ void WriteTraceLine(const TraceScope& scope, const char* format, va_list args) {
 
 // Opens the time-stamped log of this start: "_2", "_3", ... follow the time stamp when a log of the
 // same second exists, so a start never replaces another run's log. The path opened, or "" when none.
-std::string CreateTimestampedLog(platform::LogFile& file, const std::string& stamp) {
+std::string CreateTimestampedLog(platform::LogFile& file, const std::string& folder,
+                                 const std::string& stamp) {
     for (unsigned run = 1; run <= kMaxLogsPerSecond; ++run) {
         std::string suffix = run == 1 ? stamp + ".log" : stamp + platform::StrPrintf("_%u.log", run);
         // The time stamp goes into the file name only, never into the folder part of the path.
-        std::string path = GetProgramFolder() + ReplaceAll(kLogName, ".log", suffix);
+        std::string path = folder + ReplaceAll(kLogName, ".log", suffix);
         if (file.CreateNew(path))
             return path;
         if (!platform::FileExists(path))
@@ -103,18 +105,22 @@ void OpenTraceLog() {
     uint32_t mask = g_pConfigIni ? g_pConfigIni->GetNumber("Quillix Log", "LogCategory", 0) : 0;
     state.outputEnabled = 1;
 
+    // Beside the executable, or in the user's state folder when the program folder is shared.
+    std::string folder = platform::StateFolderFor(GetProgramFolder());
+    if (!platform::IsDirectory(folder))
+        platform::CreateDirectories(folder);
     std::string path;
     {
         std::lock_guard guard(state.lock);
         if (mask == 0) {
             // Without tracing the log holds only the byte-order mark and is replaced at every start.
-            path = GetProgramFolder() + kLogName;
+            path = folder + kLogName;
             if (platform::IsReadOnly(path))
                 platform::ClearReadOnly(path);
             if (!state.file.Create(path))
                 path.clear();
         } else {
-            path = CreateTimestampedLog(state.file, stamp);
+            path = CreateTimestampedLog(state.file, folder, stamp);
         }
         if (!path.empty()) {
             static const unsigned char kBom[2] = {0xFF, 0xFE};

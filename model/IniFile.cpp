@@ -278,6 +278,17 @@ std::string CIniFile::Serialize() const {
     return out;
 }
 
+bool CIniFile::MatchesFile() const {
+    std::ifstream in(m_strPath, std::ios::binary);
+    if (!in.is_open())
+        return false;
+    std::string content = Serialize();
+    std::string stored(content.size() + 1, '\0');
+    in.read(stored.data(), static_cast<std::streamsize>(stored.size()));
+    return static_cast<size_t>(in.gcount()) == content.size() &&
+           stored.compare(0, content.size(), content) == 0;
+}
+
 bool CIniFile::Save() const {
     std::string content = Serialize();
 #ifdef _WIN32

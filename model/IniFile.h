@@ -30,6 +30,8 @@ public:
     bool Load();
     // Writes the whole content; the old file stays untouched when writing fails.
     bool Save() const;
+    // True when the file already holds exactly what Save would write (so saving can be left out).
+    bool MatchesFile() const;
     void Clear();
 
     int FindSection(const std::string& section) const;

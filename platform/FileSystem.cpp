@@ -51,6 +51,10 @@ bool HasOtherLinks(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1;
 }
 
+bool CanWriteInFolder(const std::string& folder) {
+    return IsDirectory(folder) && access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 std::vector<std::string> FindFiles(const std::string& folder, const std::string& pattern) {
     std::vector<std::string> names;
     DIR* dir = opendir(folder.empty() ? "." : folder.c_str());

@@ -23,6 +23,9 @@ bool IsWriteProtected(const std::string& path);
 // names stay one file.
 bool HasOtherLinks(const std::string& path);
 
+// True when this process may create files in `folder` (an existing directory).
+bool CanWriteInFolder(const std::string& folder);
+
 // Regular files in `folder` whose name matches `pattern` ("*.ini", "*.BIN", "*" or an exact name);
 // the extension is matched ignoring ASCII case. Names only, sorted by their ASCII upper-case form.
 std::vector<std::string> FindFiles(const std::string& folder, const std::string& pattern);

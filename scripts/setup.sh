@@ -35,12 +35,13 @@ export CCACHE_BASEDIR=$QUILLIX_ROOT
 export CCACHE_NOHASHDIR=1
 QUILLIX_CCACHE_ARGS=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-# quillix_build [BUILD_DIR [CMAKE_ARGS...]]: configure and build everything (default: build/).
+# quillix_build [BUILD_DIR [CMAKE_ARGS...]]: configure and build everything (default: build/), or
+# only the target $QUILLIX_BUILD_TARGET when that is set.
 quillix_build() {
     local dir=${1:-$QUILLIX_BUILD_DIR}
     [ $# -gt 0 ] && shift
     quillix_install_packages "${QUILLIX_PACKAGES[@]}"
     cmake -S "$QUILLIX_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="${QUILLIX_BUILD_TYPE:-RelWithDebInfo}" \
         -DQUILLIX_GUI="${QUILLIX_GUI:-ON}" "${QUILLIX_CCACHE_ARGS[@]}" "$@"
-    cmake --build "$dir" -j "$(nproc)"
+    cmake --build "$dir" -j "$(nproc)" ${QUILLIX_BUILD_TARGET:+--target "$QUILLIX_BUILD_TARGET"}
 }

@@ -1,6 +1,7 @@
 #include "sim/StateFolder.h"
 
 #include "platform/FileSystem.h"
+#include "platform/StateFolder.h"
 
 #include <cstdlib>
 
@@ -8,7 +9,8 @@ namespace sim {
 
 std::string StateFolder(const std::string& programFolder) {
     const char* env = std::getenv("QUILLIX_SIM_DIR");
-    std::string folder = (env && *env) ? std::string(env) : programFolder + "simreader";
+    std::string folder =
+        (env && *env) ? std::string(env) : platform::StateFolderFor(programFolder) + "simreader";
     // A folder that ends with a separator already ('\\' too on Windows) keeps it.
     if (folder.empty() || platform::FolderOf(folder).size() != folder.size())
         folder += '/';

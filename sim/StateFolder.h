@@ -8,7 +8,8 @@
 namespace sim {
 
 // The state folder: $QUILLIX_SIM_DIR when set and not empty, otherwise "simreader/" inside
-// `programFolder`. Always ends with '/'.
+// `programFolder`, or inside the user's state folder when the program folder is installed or not
+// writable (platform::StateFolderFor). Always ends with '/'.
 std::string StateFolder(const std::string& programFolder);
 
 // Files inside the state folder.

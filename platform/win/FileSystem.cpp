@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include "platform/FileNamePattern.h"
+#include "platform/Text.h"
 #include "platform/win/WideText.h"
 
 #include <windows.h>
@@ -108,6 +109,23 @@ bool HasOtherLinks(const std::string& path) {
     bool linked = GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1;
     CloseHandle(file);
     return linked;
+}
+
+// Folder permissions on Windows are access lists that no attribute shows: a file that the system lets
+// this process create (and deletes again on closing) answers the question.
+bool CanWriteInFolder(const std::string& folder) {
+    if (!IsDirectory(folder))
+        return false;
+    std::string probe = folder;
+    if (!IsSlash(probe.back()))
+        probe += '\\';
+    probe += StrPrintf("~quillix-write-test-%lu.tmp", static_cast<unsigned long>(GetCurrentProcessId()));
+    HANDLE file = CreateFileW(win::Widen(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
 }
 
 std::vector<std::string> FindFiles(const std::string& folder, const std::string& pattern) {

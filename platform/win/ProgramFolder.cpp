@@ -1,7 +1,10 @@
 #include "platform/ProgramFolder.h"
 
+#include "platform/StateFolder.h"
 #include "platform/win/ModuleFileName.h"
+#include "platform/win/WideText.h"
 
+#include <cstdlib>
 #include <mutex>
 #include <windows.h>
 
@@ -18,6 +21,16 @@ std::string ExecutableFolder() {
     return slash == std::string::npos ? path : path.substr(0, slash + 1);
 }
 } // namespace
+
+std::string UserStateFolder() {
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    if (!local || !*local)
+        return std::string();
+    std::string base = win::Narrow(local);
+    if (base.back() != '\\' && base.back() != '/')
+        base += '\\';
+    return base + "Quillix\\";
+}
 
 std::string GetProgramFolder() {
     {
