@@ -119,7 +119,9 @@ bool CanWriteInFolder(const std::string& folder) {
     std::string probe = folder;
     if (!IsSlash(probe.back()))
         probe += '\\';
-    probe += StrPrintf("~quillix-write-test-%lu.tmp", static_cast<unsigned long>(GetCurrentProcessId()));
+    // Named after the process and thread, so that probes running side by side never collide.
+    probe += StrPrintf("~quillix-write-test-%lu-%lu.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
+                       static_cast<unsigned long>(GetCurrentThreadId()));
     HANDLE file = CreateFileW(win::Widen(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE)

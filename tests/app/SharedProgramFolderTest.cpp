@@ -1,6 +1,6 @@
 #include "app/QuillixApp.h"
 
-#include "app/TraceLog.h"
+#include "core/Broadcast.h"
 #include "platform/FileSystem.h"
 #include "platform/StateFolder.h"
 #include "tests/support/Process.h"
@@ -34,7 +34,7 @@ protected:
     }
 
     void Run() {
-        CQuillixApp app({});
+        CQuillixApp app;
         app.Run(" ");
     }
 
