@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/OsInfo.h"
 #include "tests/support/Process.h"
+#include "tests/support/ProcessGlobals.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -26,14 +27,6 @@ using Files = std::vector<std::pair<std::string, std::string>>;
 // A program folder with the given files, and the process-wide values as a fresh process has them.
 class AppTest : public testing::Test {
 protected:
-    AppTest() {
-        g_ProjectType = FLASH;
-        g_BusType = USB;
-        g_dwCustomizeSilence = 0;
-        g_dwCustomizeUI = 0;
-        g_dwErrorCode = 0;
-    }
-
     void Write(const Files& files) {
         for (const auto& [name, content] : files)
             m_folder.Write(name, content);
@@ -44,6 +37,7 @@ protected:
         return app.Run(commandLine);
     }
 
+    testsupport::ProcessGlobals m_globals;
     TempProgramFolder m_folder;
 };
 

@@ -17,23 +17,6 @@ std::string ReadmePath() {
     return (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "README.md").string();
 }
 
-// Line breaks of a message become single blanks, as on standard error.
-std::string OneLine(const std::string& text) {
-    std::string line;
-    bool pendingBlank = false;
-    for (char c : text) {
-        if (c == '\n') {
-            pendingBlank = true;
-            continue;
-        }
-        if (pendingBlank)
-            line += ' ';
-        pendingBlank = false;
-        line += c;
-    }
-    return line;
-}
-
 // The code rows of the README's result table: "| 41511 | text | 21 |".
 std::vector<std::string> ReadmeRows() {
     std::istringstream readme(testsupport::ReadFileBytes(ReadmePath()));
@@ -50,15 +33,24 @@ std::vector<std::string> ReadmeRows() {
 }
 
 // Every result code that can end a run: the messages below the name strings, except the success
-// messages, which never become a run's result.
+// messages, which never become a run's result. The text is the one the tool reports on standard error
+// ("quillix: <message on one line> (<code>)").
 std::vector<std::string> ExpectedRows() {
     std::vector<std::string> rows;
     for (const MessageString& entry : MessageTable()) {
-        std::string text = OneLine(entry.text);
+        const std::string code = std::to_string(entry.id);
+        const std::string prefix = "quillix: ";
+        const std::string suffix = " (" + code + ")";
+        const std::string report = ResultReport(entry.id);
+        if (!report.starts_with(prefix) || !report.ends_with(suffix)) {
+            ADD_FAILURE() << "not a report of " << code << ": " << report;
+            continue;
+        }
+        const std::string text = report.substr(prefix.size(), report.size() - prefix.size() - suffix.size());
         if (entry.id >= IDS_MEMORY_KIND_SHORT || text.ends_with("Succeed."))
             continue;
-        rows.push_back("| " + std::to_string(entry.id) + " | " + text + " | " +
-                       std::to_string(ExitStatusForResult(entry.id)) + " |");
+        rows.push_back("| " + code + " | " + text + " | " + std::to_string(ExitStatusForResult(entry.id)) +
+                       " |");
     }
     return rows;
 }

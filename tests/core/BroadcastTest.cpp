@@ -1,6 +1,8 @@
 #include "core/Broadcast.h"
 #include "core/ConsoleProgress.h"
 #include "core/MessageIds.h"
+#include "tests/support/ProcessGlobals.h"
+#include "tests/support/RecordingDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -23,20 +25,7 @@ std::ostream& operator<<(std::ostream& out, const Delivery& d) {
                << ")";
 }
 
-// A dialog that writes every posted message into a journal shared by all dialogs of a test, so the
-// order of delivery across dialogs is visible.
-class RecordingDialog : public IResultDialog {
-public:
-    RecordingDialog(std::string name, std::vector<Delivery>& journal)
-        : m_name(std::move(name)), m_journal(journal) {}
-    void PostMessage(uint32_t id, uintptr_t wParam, intptr_t lParam) override {
-        m_journal.push_back({m_name, id, wParam, lParam});
-    }
-
-private:
-    std::string m_name;
-    std::vector<Delivery>& m_journal;
-};
+using testsupport::RecordingDialog;
 
 // Which dialogs a case runs with: the main dialog and the update dialogs 1, 3, 4, 5, 6.
 enum DialogBits : unsigned {
@@ -49,16 +38,18 @@ enum DialogBits : unsigned {
     kAll = 63,
 };
 
+// The dialogs write every posted message into a journal shared by all dialogs of a test, so the order
+// of delivery across dialogs is visible.
 class DialogFixture : public testing::Test {
 protected:
-    DialogFixture()
-        : m_main("main", m_journal), m_pkg1("pkg1", m_journal), m_pkg3("pkg3", m_journal),
-          m_pkg4("pkg4", m_journal), m_pkg5("pkg5", m_journal), m_pkg6("pkg6", m_journal) {
-        g_dwErrorCode = 0;
-    }
-    ~DialogFixture() override {
-        Install(0);
-        g_dwErrorCode = 0;
+    DialogFixture() {
+        const std::pair<const char*, RecordingDialog*> named[] = {{"main", &m_main}, {"pkg1", &m_pkg1},
+                                                                  {"pkg3", &m_pkg3}, {"pkg4", &m_pkg4},
+                                                                  {"pkg5", &m_pkg5}, {"pkg6", &m_pkg6}};
+        for (const auto& [name, dialog] : named)
+            dialog->onPost = [this, name = std::string(name)](const testsupport::PostedMessage& message) {
+                m_journal.push_back({name, message.id, message.wParam, message.lParam});
+            };
     }
 
     void Install(unsigned bits) {
@@ -70,6 +61,7 @@ protected:
         g_pPatchPkgDlg6 = (bits & kPkg6) ? &m_pkg6 : nullptr;
     }
 
+    testsupport::ProcessGlobals m_globals;
     std::vector<Delivery> m_journal;
     RecordingDialog m_main, m_pkg1, m_pkg3, m_pkg4, m_pkg5, m_pkg6;
 };

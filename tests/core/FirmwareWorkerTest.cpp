@@ -10,65 +10,38 @@
 #include "model/IcTypeIni.h"
 #include "platform/FakeClock.h"
 #include "platform/Text.h"
+#include "tests/support/ProcessGlobals.h"
+#include "tests/support/RecordingDialog.h"
 #include "tests/support/SimReader.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
-#include <mutex>
 
 using testsupport::SimReader;
 
 namespace {
 
-struct Message {
-    uint32_t tick;
-    uint32_t id;
-    uintptr_t wParam;
-};
-
 // An update dialog: the messages it receives, each with the fake clock's tick; and the scan-pending
 // flag of the multi-reader dialog.
-class RecordingDialog : public IResultDialog, public IPatchPkgDlg6Hooks {
+class RecordingDialog6 : public testsupport::RecordingDialog, public IPatchPkgDlg6Hooks {
 public:
-    void PostMessage(uint32_t id, uintptr_t wParam, intptr_t) override {
-        std::lock_guard lock(m_lock);
-        m_messages.push_back({platform::GetTickCount(), id, wParam});
-    }
     void SignalCompletion() override {}
-    void ClearScanPending() override {
-        std::lock_guard lock(m_lock);
-        m_scanCleared = true;
-    }
+    void ClearScanPending() override { m_scanCleared = true; }
 
-    std::vector<Message> Messages() const {
-        std::lock_guard lock(m_lock);
-        return m_messages;
-    }
-    std::vector<uintptr_t> Of(uint32_t id) const {
-        std::vector<uintptr_t> values;
-        for (const Message& m : Messages())
-            if (m.id == id)
-                values.push_back(m.wParam);
-        return values;
-    }
     // The tick of the first message with that id and wParam; 0 when there is none.
     uint32_t TickOf(uint32_t id, uintptr_t wParam) const {
-        for (const Message& m : Messages())
+        for (const testsupport::PostedMessage& m : Posted())
             if (m.id == id && m.wParam == wParam)
                 return m.tick;
         return 0;
     }
-    bool ScanCleared() const {
-        std::lock_guard lock(m_lock);
-        return m_scanCleared;
-    }
+    bool ScanCleared() const { return m_scanCleared; }
 
 private:
-    mutable std::mutex m_lock;
-    std::vector<Message> m_messages;
-    bool m_scanCleared = false;
+    std::atomic<bool> m_scanCleared = false;
 };
 
 constexpr const char* kFlashIni = "[Quillix Config]\nProject Type=Flash\nBus Type=USB\n[Vendor Info M1]\n"
@@ -105,15 +78,7 @@ protected:
         CreateDevTypeInfo();
     }
     void TearDown() override {
-        DeleteVrkThread();
-        DestroyDevTypeInfo();
-        delete g_pIcTypeIni;
-        g_pIcTypeIni = nullptr;
-        g_pConfigIni = nullptr;
-        g_pPatchPkgDlg5 = g_pPatchPkgDlg6 = nullptr;
-        g_pPatchPkgDlg6Hooks = nullptr;
-        g_dwCustomizeUI = 0;
-        g_dwErrorCode = 0;
+        testsupport::ResetProcessGlobals();
         m_sim.reset();
     }
 
@@ -153,7 +118,7 @@ protected:
     platform::FakeClock m_clock;
     CIniFile m_config;
     std::unique_ptr<SimReader> m_sim;
-    RecordingDialog m_dialog;
+    RecordingDialog6 m_dialog;
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "model/IcTypeIni.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "tests/support/ProcessGlobals.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -159,8 +160,8 @@ protected:
         // A code left from earlier must not survive into the result of this run.
         g_dwErrorCode = 41513;
     }
-    ~DispatchTest() override { g_dwErrorCode = 0; }
 
+    testsupport::ProcessGlobals m_globals;
     RecordingTarget m_target;
 };
 
@@ -208,7 +209,7 @@ TEST(SilentDispatch, UnreportedFailureGetsTheOperationsCode) {
         {EEPROM, 'W', 41806}, {FLASH, 'R', 41704},  {FLASH, 'T', 41704},
         {EFUSE, 'E', 41603},  {EEPROM, 'C', 41805}, {SERIALFLASH, 'W', 41500},
     };
-    MemoryKind saved = g_ProjectType;
+    testsupport::ProcessGlobals globals;
     for (const Case& c : cases) {
         RecordingTarget target;
         target.failsSilently = true;
@@ -216,8 +217,6 @@ TEST(SilentDispatch, UnreportedFailureGetsTheOperationsCode) {
         EXPECT_EQ(RunSilentCommand(target, c.option, "a.bin"), 0u);
         EXPECT_EQ(g_dwErrorCode, c.code) << c.kind << " " << c.option;
     }
-    g_ProjectType = saved;
-    g_dwErrorCode = 0;
 }
 
 // ---- Parse and execute -----------------------------------------------------------------------------
@@ -247,12 +246,8 @@ protected:
         m_target.loadLibOk = c.library != kLibraryMissing;
         m_target.loadFunOk = c.library != kEntriesMissing;
     }
-    ~RunTest() override {
-        g_dwCustomizeSilence = 0;
-        g_ProjectType = EFUSE;
-        g_dwErrorCode = 0;
-    }
 
+    testsupport::ProcessGlobals m_globals;
     RecordingTarget m_target;
 };
 
@@ -314,6 +309,7 @@ std::string TraceText(const testsupport::TempDir& folder) {
 }
 
 TEST(ParseArgTraceTest, TracesCommandLineAndFinalCode) {
+    testsupport::ProcessGlobals globals;
     testsupport::TempProgramFolder folder;
     CIniFile config;
     config.SetEntry("Quillix Log", "LogCategory", "1");
@@ -326,8 +322,6 @@ TEST(ParseArgTraceTest, TracesCommandLineAndFinalCode) {
         parser.Parse_Arg(" -x \xC3\xA4");
         parser.Excute_Arg(target);
     }
-    g_dwCustomizeSilence = 0;
-    g_dwErrorCode = 0;
     CloseTraceLog();
     g_pConfigIni = nullptr;
 

@@ -8,6 +8,8 @@
 #include "model/IcTypeIni.h"
 #include "platform/FakeClock.h"
 #include "platform/Text.h"
+#include "tests/support/ProcessGlobals.h"
+#include "tests/support/RecordingDialog.h"
 #include "tests/support/SimReader.h"
 #include "tests/support/TempDir.h"
 
@@ -74,17 +76,6 @@ std::string Message(uint32_t id, uintptr_t wParam, intptr_t lParam) {
     return platform::StrPrintf("0x%X %llu %lld", id, static_cast<unsigned long long>(wParam),
                                static_cast<long long>(lParam));
 }
-
-class RecordingDialog : public IResultDialog {
-public:
-    explicit RecordingDialog(Journal& journal) : m_journal(journal) {}
-    void PostMessage(uint32_t id, uintptr_t wParam, intptr_t lParam) override {
-        m_journal.Add(Message(id, wParam, lParam));
-    }
-
-private:
-    Journal& m_journal;
-};
 
 class RecordingDlg3Hooks : public IPatchPkgDlg3Hooks {
 public:
@@ -202,31 +193,16 @@ std::vector<uint8_t> DefaultImage() {
 // dialog, the fake clock, and the worker started on demand. Every global a test sets is restored.
 class VrkThreadTest : public testing::Test {
 protected:
-    VrkThreadTest() : m_dialog(m_journal), m_dlg3(m_journal), m_dlg6(m_journal) {}
-
-    void SetUp() override {
-        m_savedKind = g_ProjectType;
-        m_savedBus = g_BusType;
-        m_savedSilence = g_dwCustomizeSilence;
-        m_savedUI = g_dwCustomizeUI;
-        g_dwErrorCode = 0;
+    VrkThreadTest() : m_dlg3(m_journal), m_dlg6(m_journal) {
+        m_dialog.onPost = [this](const testsupport::PostedMessage& message) {
+            m_journal.Add(Message(message.id, message.wParam, message.lParam));
+        };
     }
+
     void TearDown() override {
-        DeleteVrkThread();
-        DestroyDevTypeInfo();
-        delete g_pIcTypeIni;
-        g_pIcTypeIni = nullptr;
-        g_pMainDlg = g_pPatchPkgDlg = g_pPatchPkgDlg3 = g_pPatchPkgDlg4 = g_pPatchPkgDlg5 = g_pPatchPkgDlg6 =
-            nullptr;
-        g_pPatchPkgDlg3Hooks = nullptr;
-        g_pPatchPkgDlg6Hooks = nullptr;
+        testsupport::ResetProcessGlobals();
         // Released before the next folder is made: a folder gives up the program-folder seam when it goes.
         m_folder.reset();
-        g_ProjectType = m_savedKind;
-        g_BusType = m_savedBus;
-        g_dwCustomizeSilence = m_savedSilence;
-        g_dwCustomizeUI = m_savedUI;
-        g_dwErrorCode = 0;
     }
 
     // Loads the project configuration from `icIni` in `folder` (a plain program folder unless given).
@@ -267,18 +243,13 @@ protected:
         return all;
     }
 
+    testsupport::ProcessGlobals m_globals;
     platform::FakeClock m_clock;
     Journal m_journal;
-    RecordingDialog m_dialog;
+    testsupport::RecordingDialog m_dialog;
     RecordingDlg3Hooks m_dlg3;
     RecordingDlg6Hooks m_dlg6;
     std::unique_ptr<TempProgramFolder> m_folder;
-
-private:
-    MemoryKind m_savedKind{};
-    BusType m_savedBus{};
-    uint32_t m_savedSilence = 0;
-    uint32_t m_savedUI = 0;
 };
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "device/DevTypeClasses.h"
 #include "model/ConfigIni.h"
 #include "model/IcTypeIni.h"
+#include "tests/support/ProcessGlobals.h"
+#include "tests/support/RecordingDialog.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,34 +18,11 @@ using testsupport::TempProgramFolder;
 
 namespace {
 
-struct Posted {
-    uint32_t id;
-    uintptr_t wParam;
-};
-
-class RecordingDialog : public IResultDialog {
-public:
-    void PostMessage(uint32_t id, uintptr_t wParam, intptr_t) override { posted.push_back({id, wParam}); }
-    std::vector<Posted> posted;
-};
-
 // A program folder with an optional IC INI file, the project configuration loaded from it and the
 // device-type object created for it.
 class DevTypeTest : public testing::Test {
 protected:
-    void SetUp() override {
-        g_dwErrorCode = 0;
-        g_ProjectType = FLASH;
-        g_BusType = USB;
-    }
-    void TearDown() override {
-        DestroyDevTypeInfo();
-        delete g_pIcTypeIni;
-        g_pIcTypeIni = nullptr;
-        g_pMainDlg = nullptr;
-        g_ProjectType = FLASH;
-        g_BusType = USB;
-    }
+    void TearDown() override { testsupport::ResetProcessGlobals(); }
     void Configure(const std::string& icIni) {
         if (!icIni.empty())
             m_folder.Write("chip.ini", icIni);
@@ -61,6 +40,7 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
+    testsupport::ProcessGlobals m_globals;
     TempProgramFolder m_folder;
 };
 
@@ -103,22 +83,22 @@ TEST_F(DevTypeTest, UnsupportedOperationsReport41500) {
     EXPECT_EQ(g_pDevTypeInfo->DT_Read(), 0u);
     EXPECT_EQ(g_dwErrorCode, 41500u);
 
-    RecordingDialog dialog;
+    testsupport::RecordingDialog dialog;
     g_pMainDlg = &dialog;
     g_dwErrorCode = 0;
     for (auto operation : {&CDevTypeInfo::DT_Erase, &CDevTypeInfo::DT_Update, &CDevTypeInfo::DT_Download,
                            &CDevTypeInfo::DT_CheckDevInfo, &CDevTypeInfo::DT_CheckReaders})
         EXPECT_EQ((g_pDevTypeInfo->*operation)(), 0u);
-    ASSERT_EQ(dialog.posted.size(), 5u);
-    for (const Posted& message : dialog.posted) {
+    ASSERT_EQ(dialog.Posted().size(), 5u);
+    for (const testsupport::PostedMessage& message : dialog.Posted()) {
         EXPECT_EQ(message.id, UM_FAIL);
         EXPECT_EQ(message.wParam, 41500u);
     }
     // Silent operations record the code without any message.
-    dialog.posted.clear();
+    dialog.Clear();
     EXPECT_EQ(g_pDevTypeInfo->DT_SilentReadBin("x.bin"), 0u);
     EXPECT_EQ(g_pDevTypeInfo->DT_SilentErase(1), 0u);
-    EXPECT_TRUE(dialog.posted.empty());
+    EXPECT_TRUE(dialog.Posted().empty());
     EXPECT_EQ(g_dwErrorCode, 41500u);
 }
 

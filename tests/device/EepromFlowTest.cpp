@@ -165,7 +165,7 @@ TEST_F(EepromFlowTest, OneByteDifferentOnReadBackFailsWithoutReset) {
 
 TEST_F(EepromFlowTest, CancelAfterTheBlockStopsTheWrite) {
     CMpFlow_Eeprom& eeprom = Begin(USB);
-    m_dialog.cancelOn = "P30";
+    CancelOn("P30");
     eeprom.SetDownloadImage(Counting(128));
     EXPECT_EQ(eeprom.DT_Download(), 0u);
     EXPECT_EQ(Posted(), (std::vector<std::string>{"P20", "P30", "F41806"}));

@@ -397,7 +397,7 @@ TEST_F(EfuseFlowTest, RegisterBusyThatNeverClearsFailsTheAccess) {
     EXPECT_EQ(efuse.DT_Read(), 0u);
     EXPECT_EQ(Posted(), (std::vector<std::string>{"P20", "F41604"}));
     EXPECT_EQ(m_clock.Sleeps(), std::vector<uint32_t>(64, 16));
-    m_dialog.posted.clear();
+    m_dialog.Clear();
     efuse.SetDownloadImage(Bytes(16, 0x00));
     EXPECT_EQ(efuse.DT_Download(), 0u);
     EXPECT_EQ(Posted(), (std::vector<std::string>{"P20", "F41604"}));
@@ -483,7 +483,7 @@ TEST_F(EfuseFlowTest, CancelledProgrammingBurnsNothing) {
         std::vector<uint8_t> before = Memory("efuse");
         efuse.SetDownloadImage(std::string(preset) == "efuse-usb-mapped" ? MappedImage()
                                                                          : Bytes(before.size(), 0x00));
-        m_dialog.cancelOn = "P40";
+        CancelOn("P40");
         EXPECT_EQ(efuse.DT_Download(), 0u);
         EXPECT_EQ(Posted(), (std::vector<std::string>{"P20", "P30", "P40", "F41606"}));
         EXPECT_EQ(Memory("efuse"), before);

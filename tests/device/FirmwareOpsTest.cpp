@@ -7,6 +7,8 @@
 #include "model/IcTypeIni.h"
 #include "platform/FakeClock.h"
 #include "platform/Text.h"
+#include "tests/support/ProcessGlobals.h"
+#include "tests/support/RecordingDialog.h"
 #include "tests/support/SimReader.h"
 
 #include <gtest/gtest.h>
@@ -18,18 +20,9 @@ using testsupport::SimReader;
 
 namespace {
 
-struct Posted {
-    uint32_t id;
-    uintptr_t wParam;
-    intptr_t lParam;
-};
-
 // An update dialog as the operations reach it: the messages it is sent and the fields they fill in.
-class RecordingDialog : public IResultDialog, public IPatchPkgDlg3Hooks {
+class RecordingDialog3 : public testsupport::RecordingDialog, public IPatchPkgDlg3Hooks {
 public:
-    void PostMessage(uint32_t id, uintptr_t wParam, intptr_t lParam) override {
-        posted.push_back({id, wParam, lParam});
-    }
     void SetFwVersion(uint16_t wVersion) override {
         fields.push_back(platform::StrPrintf("fw %04X", wVersion));
     }
@@ -43,21 +36,6 @@ public:
     }
     void SignalCompletion() override { fields.push_back("completed"); }
 
-    std::vector<std::pair<uintptr_t, intptr_t>> Of(uint32_t id) const {
-        std::vector<std::pair<uintptr_t, intptr_t>> values;
-        for (const Posted& p : posted)
-            if (p.id == id)
-                values.emplace_back(p.wParam, p.lParam);
-        return values;
-    }
-    std::vector<uintptr_t> CodesOf(uint32_t id) const {
-        std::vector<uintptr_t> codes;
-        for (const auto& [wParam, lParam] : Of(id))
-            codes.push_back(wParam);
-        return codes;
-    }
-
-    std::vector<Posted> posted;
     std::vector<std::string> fields;
     uint32_t romReset = 0;
 };
@@ -103,21 +81,13 @@ protected:
         m_sim->MustSim("journal clear");
     }
     void TearDown() override {
-        g_pPatchPkgDlg3 = nullptr;
-        g_pPatchPkgDlg3Hooks = nullptr;
-        g_pConfigIni = nullptr;
         m_flash.reset();
         m_sim.reset();
-        delete g_pIcTypeIni;
-        g_pIcTypeIni = nullptr;
-        g_BusType = USB;
-        g_dwCustomizeUI = 0;
-        g_dwErrorCode = 0;
+        testsupport::ResetProcessGlobals();
         m_config.Clear();
-        m_dialog.posted.clear();
+        m_dialog.Clear();
         m_dialog.fields.clear();
         m_dialog.romReset = 0;
-        m_dialog.ClearCancelFlag();
         m_clock.ClearSleeps();
     }
 
@@ -152,9 +122,9 @@ protected:
     // Journal lines of `entry` calls.
     size_t CallsOf(const std::string& entry) const { return m_sim->JournalOf(entry).size(); }
 
-    Statuses FwStatus() const { return m_dialog.Of(UM_FW_STATUS); }
-    std::vector<uintptr_t> Failures() const { return m_dialog.CodesOf(UM_FAIL); }
-    std::vector<uintptr_t> Successes() const { return m_dialog.CodesOf(UM_SUCCEED); }
+    Statuses FwStatus() const { return m_dialog.ParamsOf(UM_FW_STATUS); }
+    std::vector<uintptr_t> Failures() const { return m_dialog.Of(UM_FAIL); }
+    std::vector<uintptr_t> Successes() const { return m_dialog.Of(UM_SUCCEED); }
     std::vector<uint32_t> Sleeps(uint32_t ms, size_t count) const { return std::vector<uint32_t>(count, ms); }
 
     // A firmware image with a vendor block 256 bytes before its end (manufacturer "NEW", product "PR",
@@ -184,7 +154,7 @@ protected:
     CIniFile m_config;
     std::unique_ptr<SimReader> m_sim;
     std::unique_ptr<CFlashInfo_USB> m_flash;
-    RecordingDialog m_dialog;
+    RecordingDialog3 m_dialog;
 };
 
 // One of the single-reader operations that share the reader check.
@@ -225,7 +195,7 @@ TEST_F(FirmwareOpsTest, SingleReaderOperationsRefuseWithoutExactlyOneAnsweringRe
             g_BusType = c.bus;
             EXPECT_EQ(((*m_flash).*op.run)(), 0u);
             EXPECT_EQ(FwStatus(), (Statuses{{c.code, 0}}));
-            EXPECT_TRUE(m_dialog.Of(UM_FW_VERSIONS).empty());
+            EXPECT_TRUE(m_dialog.ParamsOf(UM_FW_VERSIONS).empty());
             EXPECT_EQ(m_flash->m_hDev, 0u);
             // Only the identity fetch writes into the dialog when it fails: no identity is left over.
             if (std::string(op.name) == "DT_LoadFwVersion")
@@ -266,7 +236,7 @@ TEST_F(FirmwareOpsTest, FirmwareVersionsArePublishedThroughTheObject) {
     ASSERT_EQ(m_flash->DT_GetFwVersion(), 1u);
     EXPECT_EQ(m_flash->m_wFwVersion, 0x8412);
     EXPECT_EQ(m_flash->m_wSubVersion, 0x0203);
-    Statuses versions = m_dialog.Of(UM_FW_VERSIONS);
+    Statuses versions = m_dialog.ParamsOf(UM_FW_VERSIONS);
     ASSERT_EQ(versions.size(), 1u);
     EXPECT_EQ(versions[0].first, 0u);
     // The receiver reads the two 16-bit values one after the other at the address.
@@ -283,7 +253,7 @@ TEST_F(FirmwareOpsTest, IdentityGoesIntoTheDialog) {
     Sim("set 0 status.3 0x34");
     ASSERT_EQ(m_flash->DT_LoadFwVersion(), 1u);
     EXPECT_EQ(m_dialog.fields, (std::vector<std::string>{"ids 2C7A 1234"}));
-    EXPECT_TRUE(m_dialog.posted.empty());
+    EXPECT_TRUE(m_dialog.Posted().empty());
     // Without the dialog there is nothing to fill in.
     g_pPatchPkgDlg3Hooks = nullptr;
     m_dialog.fields.clear();
@@ -378,7 +348,7 @@ TEST_F(FirmwareOpsTest, SocketUpdateWritesTheSocketImageWithItsSerialNumber) {
 
     ASSERT_EQ(m_flash->DT_UpdateSocket(2), 1u);
     EXPECT_EQ(Successes(), (std::vector<uintptr_t>{41754}));
-    EXPECT_EQ(m_dialog.CodesOf(UM_PROGRESS).back(), 100u);
+    EXPECT_EQ(m_dialog.Of(UM_PROGRESS).back(), 100u);
     EXPECT_TRUE(Failures().empty());
     std::vector<uint8_t> written = Flash(1);
     std::vector<uint8_t> image = Image();
@@ -489,7 +459,7 @@ TEST_F(FirmwareOpsTest, ReaderUpdateTakesTheFirmwareOfItsKey) {
     EXPECT_TRUE(std::equal(image.begin(), image.end(), flash.begin()));
     EXPECT_EQ(FwStatus(), (Statuses{{41906, Passed(0x8412)}, {41906, 0}}));
     EXPECT_EQ(Successes(), (std::vector<uintptr_t>{41754}));
-    std::vector<uintptr_t> progress = m_dialog.CodesOf(UM_PROGRESS);
+    std::vector<uintptr_t> progress = m_dialog.Of(UM_PROGRESS);
     ASSERT_GE(progress.size(), 2u);
     EXPECT_EQ(progress.front(), 20u) << "opening the first reader reports no progress";
     EXPECT_EQ(progress.back(), 100u);
@@ -652,7 +622,7 @@ TEST_F(FirmwareOpsTest, CheckReadersReportsTheFirstReaderWithoutFirmware) {
         m_flash->m_dwDevCount = static_cast<uint32_t>(c.keys.size());
         EXPECT_EQ(m_flash->DT_CheckReaders(), 1u);
         EXPECT_EQ(FwStatus(), Statuses(c.found, {41906, 0}));
-        EXPECT_EQ(m_dialog.Of(UM_FW_VERSIONS), (Statuses{{c.missing, 0}}));
+        EXPECT_EQ(m_dialog.ParamsOf(UM_FW_VERSIONS), (Statuses{{c.missing, 0}}));
         EXPECT_TRUE(m_clock.Sleeps().empty());
         EXPECT_EQ(m_flash->m_hDev, 0u);
         TearDown();
@@ -684,11 +654,11 @@ TEST_F(FirmwareOpsTest, CheckReadersPollsAZeroFirmwareKey) {
             EXPECT_GE(sleeps.size(), 1u);
             EXPECT_LT(sleeps.size(), 30u);
             EXPECT_EQ(FwStatus(), (Statuses{{41906, 0}}));
-            EXPECT_EQ(m_dialog.Of(UM_FW_VERSIONS), (Statuses{{0, 0}}));
+            EXPECT_EQ(m_dialog.ParamsOf(UM_FW_VERSIONS), (Statuses{{0, 0}}));
         } else {
             EXPECT_EQ(sleeps.size(), 30u);
             EXPECT_TRUE(FwStatus().empty());
-            EXPECT_EQ(m_dialog.Of(UM_FW_VERSIONS), (Statuses{{0x21, 0}}));
+            EXPECT_EQ(m_dialog.ParamsOf(UM_FW_VERSIONS), (Statuses{{0x21, 0}}));
         }
         TearDown();
     }
@@ -713,7 +683,7 @@ TEST_F(FirmwareOpsTest, CheckAndWaitNeedTheCountedReaders) {
         EXPECT_EQ(((*m_flash).*c.run)(), 0u);
         EXPECT_EQ(FwStatus(), (Statuses{{41511, 0}}));
         EXPECT_EQ(m_clock.Sleeps(), c.sleeps);
-        EXPECT_TRUE(m_dialog.Of(UM_FW_VERSIONS).empty());
+        EXPECT_TRUE(m_dialog.ParamsOf(UM_FW_VERSIONS).empty());
         TearDown();
     }
 }
@@ -763,7 +733,7 @@ TEST_F(FirmwareOpsTest, ResetRestartsEveryReaderIntoItsFlashCode) {
         for (const std::string& line : restarts)
             EXPECT_NE(line.find("(0x1)"), std::string::npos) << line;
         EXPECT_EQ(m_clock.Sleeps(), c.sleeps);
-        EXPECT_TRUE(m_dialog.posted.empty());
+        EXPECT_TRUE(m_dialog.Posted().empty());
         EXPECT_EQ(m_flash->m_hDev, 0u);
         TearDown();
     }

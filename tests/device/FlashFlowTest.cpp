@@ -3,6 +3,8 @@
 #include "device/FlashInfo.h"
 #include "model/IcTypeIni.h"
 #include "platform/FakeClock.h"
+#include "tests/support/ProcessGlobals.h"
+#include "tests/support/RecordingDialog.h"
 #include "tests/support/SimReader.h"
 
 #include <gtest/gtest.h>
@@ -15,30 +17,6 @@
 using testsupport::SimReader;
 
 namespace {
-
-struct Posted {
-    uint32_t id;
-    uintptr_t wParam;
-};
-
-// Records what the operations broadcast; it can cancel when a given progress value arrives.
-class RecordingDialog : public IResultDialog {
-public:
-    void PostMessage(uint32_t id, uintptr_t wParam, intptr_t) override {
-        posted.push_back({id, wParam});
-        if (id == UM_PROGRESS && cancelAtProgress != 0 && wParam >= cancelAtProgress)
-            SetCancelFlag();
-    }
-    std::vector<uintptr_t> Of(uint32_t id) const {
-        std::vector<uintptr_t> values;
-        for (const Posted& p : posted)
-            if (p.id == id)
-                values.push_back(p.wParam);
-        return values;
-    }
-    std::vector<Posted> posted;
-    uintptr_t cancelAtProgress = 0;
-};
 
 // One access method of the simulated FLASH, as the reader's status bytes select it.
 struct Method {
@@ -115,16 +93,18 @@ protected:
     }
     void Start(const Method& method, const std::string& settings = "") { Start(method.preset, settings); }
     void TearDown() override {
-        g_pMainDlg = nullptr;
         m_flash.reset();
         m_sim.reset();
-        delete g_pIcTypeIni;
-        g_pIcTypeIni = nullptr;
-        g_dwErrorCode = 0;
-        m_dialog.posted.clear();
-        m_dialog.cancelAtProgress = 0;
-        m_dialog.ClearCancelFlag();
+        testsupport::ResetProcessGlobals();
+        m_dialog.Clear();
         m_clock.ClearSleeps();
+    }
+    // The user cancels when a progress message of at least `percent` arrives.
+    void CancelAtProgress(uintptr_t percent) {
+        m_dialog.onPost = [this, percent](const testsupport::PostedMessage& message) {
+            if (message.id == UM_PROGRESS && message.wParam >= percent)
+                m_dialog.SetCancelFlag();
+        };
     }
     // Runs the cases of a table one after the other, each on a fresh reader.
     template <typename Case, size_t N, typename Body> void ForEach(const Case (&cases)[N], Body body) {
@@ -213,7 +193,7 @@ protected:
     platform::FakeClock m_clock;
     std::unique_ptr<SimReader> m_sim;
     std::unique_ptr<CFlashInfo_USB> m_flash;
-    RecordingDialog m_dialog;
+    testsupport::RecordingDialog m_dialog;
 };
 
 // The progress a block loop reports between `from` and `from` + 35.
@@ -563,7 +543,7 @@ TEST_F(FlashFlowTest, RetryCountZeroStillWritesOnce) {
 TEST_F(FlashFlowTest, CancelDuringTheBlockLoopEndsThroughTheFailurePath) {
     Start("flash-usb");
     m_flash->SetDownloadImage(Image(0x4000));
-    m_dialog.cancelAtProgress = 21; // after the first block written
+    CancelAtProgress(21); // after the first block written
     EXPECT_EQ(m_flash->DT_Download(), 0u);
     EXPECT_EQ(Failures(), (std::vector<uintptr_t>{41706}));
     EXPECT_TRUE(Successes().empty());

@@ -1,31 +1,19 @@
 #include "tests/device/FlowFixture.h"
 
 #include "app/TraceLog.h"
-#include "core/ForceCheck.h"
-#include "core/MessageIds.h"
 #include "model/ConfigIni.h"
 #include "model/IcTypeIni.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "tests/support/ProcessGlobals.h"
 
 namespace flowtest {
 
-void RecordingDialog::PostMessage(uint32_t id, uintptr_t wParam, intptr_t) {
-    switch (id) {
-    case UM_PROGRESS:
-        posted.push_back("P" + std::to_string(wParam));
-        break;
-    case UM_FAIL:
-        posted.push_back("F" + std::to_string(wParam));
-        break;
-    case UM_SUCCEED:
-        posted.push_back("S" + std::to_string(wParam));
-        break;
-    default:
-        posted.push_back("#" + std::to_string(id) + ":" + std::to_string(wParam));
-    }
-    if (!cancelOn.empty() && posted.back() == cancelOn)
-        SetCancelFlag();
+void FlowTest::CancelOn(const std::string& text) {
+    m_dialog.onPost = [this, text](const testsupport::PostedMessage& message) {
+        if (testsupport::MessageText(message) == text)
+            m_dialog.SetCancelFlag();
+    };
 }
 
 void FlowTest::StartWith(std::unique_ptr<CDevTypeInfo> devType, const std::string& preset, BusType bus) {
@@ -51,18 +39,10 @@ void FlowTest::TearDown() {
         m_devType->CloseSession();
     m_devType.reset();
     CloseTraceLog();
-    g_pConfigIni = nullptr;
     m_sim.reset();
-    delete g_pIcTypeIni;
-    g_pIcTypeIni = nullptr;
-    g_pMainDlg = nullptr;
-    SetForceCheckReader(nullptr);
-    m_dialog.posted.clear();
-    m_dialog.cancelOn.clear();
-    m_dialog.ClearCancelFlag();
+    testsupport::ResetProcessGlobals();
+    m_dialog.Clear();
     m_clock.ClearSleeps();
-    g_BusType = USB;
-    g_dwErrorCode = 0;
 }
 
 std::vector<std::string> FlowTest::Calls(const std::string& prefix) const {

@@ -4,6 +4,7 @@
 #include "device/DevTypeInfo.h"
 #include "model/IniFile.h"
 #include "platform/FakeClock.h"
+#include "tests/support/RecordingDialog.h"
 #include "tests/support/SimReader.h"
 
 #include <gtest/gtest.h>
@@ -13,16 +14,6 @@
 #include <vector>
 
 namespace flowtest {
-
-// A dialog that records what it is sent.
-class RecordingDialog : public IResultDialog {
-public:
-    void PostMessage(uint32_t id, uintptr_t wParam, intptr_t) override;
-    // "P20" for progress, "F41604" for a failure, "S41651" for a success, "#<id>:<wParam>" otherwise.
-    std::vector<std::string> posted;
-    // The user cancels when this message arrives.
-    std::string cancelOn;
-};
 
 // One device-type object on the simulated reader, with the fake clock, the call journal and the
 // trace log (device category) on, and a recording main dialog unless a test removes it.
@@ -56,14 +47,17 @@ protected:
     // The trace log written so far, as text.
     std::string TraceText() const;
 
-    // Messages the dialog received; g_dwErrorCode when the dialog was removed.
-    std::vector<std::string> Posted() const { return m_dialog.posted; }
+    // Messages the dialog received, as short texts ("P20", "F41604", "S41651"); g_dwErrorCode when the
+    // dialog was removed.
+    std::vector<std::string> Posted() const { return m_dialog.Texts(); }
+    // The user cancels when the message with that short text arrives.
+    void CancelOn(const std::string& text);
     void WithoutDialog() { g_pMainDlg = nullptr; }
 
     platform::FakeClock m_clock;
     std::unique_ptr<testsupport::SimReader> m_sim;
     std::unique_ptr<CDevTypeInfo> m_devType;
-    RecordingDialog m_dialog;
+    testsupport::RecordingDialog m_dialog;
     CIniFile m_config;
 };
 

@@ -2,6 +2,7 @@
 #include "device/VrkFun.h"
 #include "model/IcTypeIni.h"
 #include "platform/FakeClock.h"
+#include "tests/support/ProcessGlobals.h"
 #include "tests/support/SimReader.h"
 
 #include <gtest/gtest.h>
@@ -31,11 +32,7 @@ protected:
     void TearDown() override {
         m_session.CloseSession();
         m_sim.reset();
-        delete g_pIcTypeIni;
-        g_pIcTypeIni = nullptr;
-        g_BusType = USB;
-        g_dwCustomizeUI = 0;
-        g_dwErrorCode = 0;
+        testsupport::ResetProcessGlobals();
     }
     // Journal lines of the entries whose names start with `prefix`, by entry name only.
     std::vector<std::string> CalledEntries(const std::string& prefix) const {

@@ -13,10 +13,13 @@
 #include "device/FlashInfo.h"
 #include "model/IcTypeIni.h"
 #include "platform/FakeClock.h"
+#include "tests/support/ProcessGlobals.h"
+#include "tests/support/RecordingDialog.h"
 #include "tests/support/SimReader.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -31,23 +34,6 @@ uint32_t EnvNumber(const char* name, uint32_t fallback) {
     const char* text = std::getenv(name);
     return text && *text ? static_cast<uint32_t>(std::strtoul(text, nullptr, 0)) : fallback;
 }
-
-// Records whether the last message of an operation was a success or a failure, and its code.
-class OutcomeDialog : public IResultDialog {
-public:
-    void PostMessage(uint32_t id, uintptr_t wParam, intptr_t) override {
-        if (id == UM_SUCCEED)
-            ++successes;
-        if (id == UM_FAIL && failure == 0)
-            failure = static_cast<uint32_t>(wParam);
-    }
-    void Clear() {
-        successes = 0;
-        failure = 0;
-    }
-    int successes = 0;
-    uint32_t failure = 0;
-};
 
 using Bytes = std::vector<uint8_t>;
 
@@ -169,22 +155,15 @@ struct Counts {
 
 class Soak : public testing::TestWithParam<SoakKind> {
 protected:
-    void TearDown() override {
-        g_pMainDlg = nullptr;
-        delete g_pIcTypeIni;
-        g_pIcTypeIni = nullptr;
-        g_BusType = USB;
-        g_dwErrorCode = 0;
-    }
-
     Bytes ReadMemory(const SimReader& sim, const char* memory) const {
         sim.MustSim(std::string("read 0 ") + memory + " " + sim.File("now.bin"));
         std::string bytes = sim.Read("now.bin");
         return Bytes(bytes.begin(), bytes.end());
     }
 
+    testsupport::ProcessGlobals m_globals;
     platform::FakeClock m_clock;
-    OutcomeDialog m_dialog;
+    testsupport::RecordingDialog m_dialog;
 };
 
 TEST_P(Soak, SuccessAlwaysLeavesTheImageInTheMemory) {
@@ -221,8 +200,12 @@ TEST_P(Soak, SuccessAlwaysLeavesTheImageInTheMemory) {
         // A reader the faults held away is plugged in again for the next operation.
         sim.MustSim("attach 0");
         const Bytes after = ReadMemory(sim, kind.memory);
-        const bool reportedSuccess = result == 1 || m_dialog.successes > 0;
-        if (m_dialog.successes > 0 && m_dialog.failure != 0)
+        const bool successPosted = !m_dialog.Of(UM_SUCCEED).empty();
+        const std::vector<uintptr_t> failures = m_dialog.Of(UM_FAIL);
+        const bool failurePosted =
+            std::any_of(failures.begin(), failures.end(), [](uintptr_t code) { return code != 0; });
+        const bool reportedSuccess = result == 1 || successPosted;
+        if (successPosted && failurePosted)
             ++counts.mixedReports;
         if (reportedSuccess) {
             const Bytes expected = kind.expected(image, before, after);
@@ -233,7 +216,7 @@ TEST_P(Soak, SuccessAlwaysLeavesTheImageInTheMemory) {
                 ADD_FAILURE() << kind.name << " operation " << op << " (image of " << image.size()
                               << " bytes) reported success: " << FirstDifference(expected, after);
             }
-        } else if (m_dialog.failure != 0) {
+        } else if (failurePosted) {
             ++counts.failedWithCode;
         } else {
             ++counts.failedWithoutCode;

@@ -3,6 +3,7 @@
 #include "model/ConfigIni.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "tests/support/ProcessGlobals.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -21,22 +22,11 @@ namespace {
 class IcTypeIniTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetGlobals();
         m_config = std::make_unique<CIniFile>(m_folder.File("config.ini"));
         g_pConfigIni = m_config.get();
     }
 
-    void TearDown() override {
-        g_pConfigIni = nullptr;
-        ResetGlobals();
-    }
-
-    static void ResetGlobals() {
-        g_ProjectType = FLASH;
-        g_BusType = USB;
-        g_dwCustomizeSilence = 0;
-        g_dwCustomizeUI = 0;
-    }
+    void TearDown() override { g_pConfigIni = nullptr; }
 
     // An IC INI file whose "Ic Name" is its own file name, so a test sees which file was loaded.
     void WriteIcIni(const std::string& name, const std::string& extra = "") const {
@@ -56,6 +46,7 @@ protected:
         ini.Parse_ProjectType();
     }
 
+    testsupport::ProcessGlobals m_globals;
     TempProgramFolder m_folder;
     std::unique_ptr<CIniFile> m_config;
 };

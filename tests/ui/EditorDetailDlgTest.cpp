@@ -113,20 +113,20 @@ TEST_F(DetailDlgTest, SaveThenLoadRoundTrip) {
     m_files.paths.push_back(path);
     FindControl<QPushButton>(m_dlg.get(), CDetailDlg::IDC_LOAD)->click();
     EXPECT_EQ(std::vector<uint8_t>(Image(), Image() + g_pDevTypeInfo->GetDataUpSize()), saved);
-    ASSERT_FALSE(m_main.posted.empty());
-    EXPECT_EQ(m_main.posted.back(), std::make_pair(UM_IMAGE_CHANGED, uintptr_t{1}));
+    ASSERT_FALSE(MainPosted().empty());
+    EXPECT_EQ(MainPosted().back(), std::make_pair(UM_IMAGE_CHANGED, uintptr_t{1}));
 
     m_files.paths.push_back(m_folder.File("missing.bin"));
     FindControl<QPushButton>(m_dlg.get(), CDetailDlg::IDC_LOAD)->click();
-    EXPECT_EQ(m_main.posted.back(), std::make_pair(UM_FAIL, uintptr_t{IDS_LOAD_FILE_DATA_FAIL}));
+    EXPECT_EQ(MainPosted().back(), std::make_pair(UM_FAIL, uintptr_t{IDS_LOAD_FILE_DATA_FAIL}));
 
     // An empty file releases the image: the main dialog hears of it, so its device fields empty too.
     m_folder.Write("empty.bin", "");
     m_files.paths.push_back(m_folder.File("empty.bin"));
     FindControl<QPushButton>(m_dlg.get(), CDetailDlg::IDC_LOAD)->click();
-    ASSERT_GE(m_main.posted.size(), 2u);
-    EXPECT_EQ(m_main.posted[m_main.posted.size() - 2], std::make_pair(UM_IMAGE_CHANGED, uintptr_t{0}));
-    EXPECT_EQ(m_main.posted.back(), std::make_pair(UM_FAIL, uintptr_t{IDS_LOAD_FILE_DATA_FAIL}));
+    ASSERT_GE(MainPosted().size(), 2u);
+    EXPECT_EQ(MainPosted()[MainPosted().size() - 2], std::make_pair(UM_IMAGE_CHANGED, uintptr_t{0}));
+    EXPECT_EQ(MainPosted().back(), std::make_pair(UM_FAIL, uintptr_t{IDS_LOAD_FILE_DATA_FAIL}));
 }
 
 TEST_F(DetailDlgTest, SaveFailureIsReported) {
@@ -134,8 +134,8 @@ TEST_F(DetailDlgTest, SaveFailureIsReported) {
     m_folder.Write("file", "x");
     m_files.savePaths.push_back(m_folder.File("file") + "/image.bin");
     FindControl<QPushButton>(m_dlg.get(), CDetailDlg::IDC_SAVE)->click();
-    ASSERT_FALSE(m_main.posted.empty());
-    EXPECT_EQ(m_main.posted.back(), std::make_pair(UM_FAIL, uintptr_t{IDS_SAVE_FILE_DATA_FAIL}));
+    ASSERT_FALSE(MainPosted().empty());
+    EXPECT_EQ(MainPosted().back(), std::make_pair(UM_FAIL, uintptr_t{IDS_SAVE_FILE_DATA_FAIL}));
 }
 
 TEST_F(DetailDlgTest, EscapeHidesAndKeepsThePages) {
@@ -183,7 +183,7 @@ TEST_F(DetailDlgTest, LunStringThatDoesNotFitIsRefused) {
         emit edit->textEdited(edit->text());
     }
     bool refused = false;
-    for (const auto& [id, code] : m_main.posted)
+    for (const auto& [id, code] : MainPosted())
         refused = refused || (id == UM_FAIL && code == IDS_TOO_MANY_CHARACTERS);
     EXPECT_TRUE(refused);
 }

@@ -39,7 +39,6 @@ void EditorFixture::StartEditor(const std::vector<std::pair<std::string, std::st
 void EditorFixture::TearDown() {
     m_dlg.reset();
     g_pDetailDlg = nullptr;
-    g_pMainDlg = nullptr;
     UnloadProject();
 }
 
@@ -52,6 +51,13 @@ std::vector<std::string> EditorFixture::Tabs() const {
 
 uint8_t* EditorFixture::Image() const {
     return g_pDevTypeInfo->GetDataUp();
+}
+
+std::vector<std::pair<uint32_t, uintptr_t>> EditorFixture::MainPosted() const {
+    std::vector<std::pair<uint32_t, uintptr_t>> posted;
+    for (const testsupport::PostedMessage& message : m_main.Posted())
+        posted.emplace_back(message.id, message.wParam);
+    return posted;
 }
 
 } // namespace uitest

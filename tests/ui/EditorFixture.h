@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ResultDialog.h"
+#include "tests/support/RecordingDialog.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/editor/DetailDlg.h"
@@ -16,13 +16,6 @@
 #include <vector>
 
 namespace uitest {
-
-// The main dialog as the editor reaches it: every posted message is recorded.
-class RecordingMainDlg : public IResultDialog {
-public:
-    void PostMessage(uint32_t id, uintptr_t wParam, intptr_t) override { posted.emplace_back(id, wParam); }
-    std::vector<std::pair<uint32_t, uintptr_t>> posted;
-};
 
 // Answers file dialogs from queues: open dialogs from `paths`, save dialogs from `savePaths`.
 class SaveDialogs : public ScriptedFileDialogs {
@@ -49,9 +42,12 @@ protected:
         return page;
     }
     uint8_t* Image() const;
+    // The id and wParam of every message the main dialog was sent.
+    std::vector<std::pair<uint32_t, uintptr_t>> MainPosted() const;
 
     testsupport::TempProgramFolder m_folder;
-    RecordingMainDlg m_main;
+    // The main dialog as the editor reaches it.
+    testsupport::RecordingDialog m_main;
     std::unique_ptr<CDetailDlg> m_dlg;
     RecordingMessageBoxes m_boxes;
     SaveDialogs m_files;

@@ -1,6 +1,7 @@
 #include "app/DialogModule.h"
 #include "app/QuillixApp.h"
 #include "core/Broadcast.h"
+#include "tests/support/ProcessGlobals.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/AboutDlg.h"
@@ -141,15 +142,14 @@ TEST(DisplayCheck, SaysWhyNoWindowCanBeShown) {
 }
 
 TEST(DialogModule, MissingModuleIsReportedAsNotSupported) {
+    testsupport::ProcessGlobals globals;
     testsupport::TempProgramFolder folder;
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    g_dwErrorCode = 0;
     testing::internal::CaptureStderr();
     RunDialogModule();
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(g_dwErrorCode, 41500u);
     EXPECT_NE(err.find("libquillix-ui.so"), std::string::npos) << err;
-    g_dwErrorCode = 0;
 }
 
 TEST(AboutBox, ShowsTheVersionAndNotice) {

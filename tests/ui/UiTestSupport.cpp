@@ -4,6 +4,7 @@
 #include "model/ConfigIni.h"
 #include "model/IcTypeIni.h"
 #include "platform/Clock.h"
+#include "tests/support/ProcessGlobals.h"
 
 #include <QApplication>
 #include <QDir>
@@ -88,11 +89,9 @@ void LoadProject(const std::string& configPath) {
 }
 
 void UnloadProject() {
-    DestroyDevTypeInfo();
-    delete g_pIcTypeIni;
-    g_pIcTypeIni = nullptr;
-    delete g_pConfigIni;
-    g_pConfigIni = nullptr;
+    CIniFile* config = g_pConfigIni;
+    testsupport::ResetProcessGlobals();
+    delete config;
 }
 
 } // namespace uitest

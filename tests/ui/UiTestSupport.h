@@ -27,7 +27,8 @@ void PumpPending();
 std::string SourceText(const std::string& relative);
 
 // The process-wide project objects as start-up creates them from the config.ini at `configPath`: the
-// settings, the IC INI file they name and the device-type object. UnloadProject deletes them.
+// settings, the IC INI file they name and the device-type object. UnloadProject deletes them and puts
+// every process-wide object back into its start-up state.
 void LoadProject(const std::string& configPath);
 void UnloadProject();
 

@@ -1,6 +1,7 @@
 #include "app/Messages.h"
 #include "device/DevTypeInfo.h"
 #include "model/IcTypeIni.h"
+#include "tests/support/ProcessGlobals.h"
 #include "tests/support/TempDir.h"
 #include "view/update/FirmwareCompare.h"
 #include "view/update/StationRules.h"
@@ -239,8 +240,6 @@ INSTANTIATE_TEST_SUITE_P(FirmwareCheck, ReferenceComparison,
 class ReferenceFiles : public testing::Test {
 protected:
     void SetUp() override {
-        g_ProjectType = FLASH;
-        g_BusType = USB;
         CreateDevTypeInfo();
         m_image.resize(1024);
         // Code below the vendor block; the block itself blank after its mark.
@@ -250,7 +249,6 @@ protected:
         m_image[769] = 0xAA;
         g_pDevTypeInfo->SetUploadImage(m_image);
     }
-    void TearDown() override { DestroyDevTypeInfo(); }
 
     std::optional<std::string> Find(const std::vector<std::string>& names, bool holdInfo = false) {
         std::vector<std::string> files;
@@ -263,6 +261,7 @@ protected:
     }
     void Write(const std::string& name, const std::vector<uint8_t>& bytes) { m_folder.Write(name, bytes); }
 
+    testsupport::ProcessGlobals m_globals;
     testsupport::TempDir m_folder;
     std::vector<uint8_t> m_image;
 };

@@ -1,0 +1,3 @@
+#pragma once
+
+// In a folder that no layer holds.
