@@ -16,28 +16,20 @@ case "${1:-}" in
     ;;
 esac
 
-run_suite() {
-    local dir=$1
-    shift
-    ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 300 "$@"
-}
-
 # The manual-page and desktop-entry checks of the suite.
 quillix_install_packages man-db groff-base desktop-file-utils
 quillix_build "$QUILLIX_BUILD_DIR"
-run_suite "$QUILLIX_BUILD_DIR"
+quillix_test default "$QUILLIX_BUILD_DIR" -j "$(nproc)"
 
 if [ $all = 1 ]; then
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
     export LSAN_OPTIONS="suppressions=$QUILLIX_ROOT/tests/lsan-suppressions.txt:print_suppressions=0"
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-    quillix_build "$QUILLIX_ROOT/build-asan" -DQUILLIX_SANITIZE=address,undefined
-    run_suite "$QUILLIX_ROOT/build-asan"
+    quillix_build_preset asan "$QUILLIX_ROOT/build-asan"
+    quillix_test asan "$QUILLIX_ROOT/build-asan" -j "$(nproc)"
 
     export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-    cmake -S "$QUILLIX_ROOT" -B "$QUILLIX_ROOT/build-tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLIX_GUI=OFF \
-        "${QUILLIX_CCACHE_ARGS[@]}" \
-        -DQUILLIX_SANITIZE=thread
+    quillix_configure tsan "$QUILLIX_ROOT/build-tsan"
     cmake --build "$QUILLIX_ROOT/build-tsan" -j "$(nproc)" --target core_tests
-    run_suite "$QUILLIX_ROOT/build-tsan" -R '(VrkThreadTest|BroadcastFixture|ThreadFlag)\.'
+    quillix_test tsan "$QUILLIX_ROOT/build-tsan" -j "$(nproc)"
 fi

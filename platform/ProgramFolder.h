@@ -16,7 +16,7 @@ inline constexpr const char* kExecutableSuffix = "";
 // Folder of the running executable with a trailing separator. Tests may point it elsewhere.
 std::string GetProgramFolder();
 
-// Makes GetProgramFolder answer `folder` (a trailing '/' is added when missing); an empty string
+// Makes GetProgramFolder answer `folder` (a trailing separator is added when missing); an empty string
 // restores the folder of the executable.
 void SetProgramFolderOverride(const std::string& folder);
 

@@ -35,13 +35,39 @@ export CCACHE_BASEDIR=$QUILLIX_ROOT
 export CCACHE_NOHASHDIR=1
 QUILLIX_CCACHE_ARGS=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-# quillix_build [BUILD_DIR [CMAKE_ARGS...]]: configure and build everything (default: build/), or
-# only the target $QUILLIX_BUILD_TARGET when that is set.
+# quillix_configure PRESET BUILD_DIR [CMAKE_ARGS...]: configure BUILD_DIR from a configure preset of
+# CMakePresets.json (default, asan, tsan, windows), with the compiler cache.
+quillix_configure() {
+    local preset=$1 dir=$2
+    shift 2
+    cmake --preset "$preset" -S "$QUILLIX_ROOT" -B "$dir" "${QUILLIX_CCACHE_ARGS[@]}" "$@"
+}
+
+# quillix_test PRESET BUILD_DIR [CTEST_ARGS...]: run the tests of BUILD_DIR that the test preset selects,
+# with its options (output on failure, time limit, repetition).
+quillix_test() {
+    local preset=$1 dir=$2
+    shift 2
+    (cd "$QUILLIX_ROOT" && ctest --preset "$preset" --test-dir "$dir" "$@")
+}
+
+# quillix_build_preset PRESET BUILD_DIR [CMAKE_ARGS...]: install what is missing, configure BUILD_DIR
+# from the preset and build everything, or only the target $QUILLIX_BUILD_TARGET when that is set.
+# QUILLIX_GUI and QUILLIX_BUILD_TYPE, when set, override the preset.
+quillix_build_preset() {
+    local preset=$1 dir=$2
+    shift 2
+    local overrides=()
+    [ -n "${QUILLIX_GUI:-}" ] && overrides+=(-DQUILLIX_GUI="$QUILLIX_GUI")
+    [ -n "${QUILLIX_BUILD_TYPE:-}" ] && overrides+=(-DCMAKE_BUILD_TYPE="$QUILLIX_BUILD_TYPE")
+    quillix_install_packages "${QUILLIX_PACKAGES[@]}"
+    quillix_configure "$preset" "$dir" "${overrides[@]}" "$@"
+    cmake --build "$dir" -j "$(nproc)" ${QUILLIX_BUILD_TARGET:+--target "$QUILLIX_BUILD_TARGET"}
+}
+
+# quillix_build [BUILD_DIR [CMAKE_ARGS...]]: the same with the preset default (default folder: build/).
 quillix_build() {
     local dir=${1:-$QUILLIX_BUILD_DIR}
     [ $# -gt 0 ] && shift
-    quillix_install_packages "${QUILLIX_PACKAGES[@]}"
-    cmake -S "$QUILLIX_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="${QUILLIX_BUILD_TYPE:-RelWithDebInfo}" \
-        -DQUILLIX_GUI="${QUILLIX_GUI:-ON}" "${QUILLIX_CCACHE_ARGS[@]}" "$@"
-    cmake --build "$dir" -j "$(nproc)" ${QUILLIX_BUILD_TARGET:+--target "$QUILLIX_BUILD_TARGET"}
+    quillix_build_preset default "$dir" "$@"
 }

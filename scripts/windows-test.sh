@@ -39,10 +39,8 @@ fi
 /usr/lib/wine/wine64 cmd /c exit </dev/null >/dev/null 2>&1
 trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
 
-cmake -S "$QUILLIX_ROOT" -B "$win_dir/quillix" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLIX_GUI=OFF -DCMAKE_PREFIX_PATH="$gtest_prefix" \
-    -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64 "${QUILLIX_CCACHE_ARGS[@]}"
+quillix_configure windows "$win_dir/quillix"
 cmake --build "$win_dir/quillix" -j "$jobs"
-# A test that fails is run once more: under load, Wine now and then fails to start a process at all
-# (the test ends at once, without output). A test that fails twice fails the run.
-ctest --test-dir "$win_dir/quillix" --output-on-failure -j "$jobs" --timeout 300 -LE linux --repeat until-pass:2
+# The test preset runs a test that fails once more: under load, Wine now and then fails to start a
+# process at all (the test ends at once, without output). A test that fails twice fails the run.
+quillix_test windows "$win_dir/quillix" -j "$jobs"
