@@ -9,8 +9,9 @@ quillix_layer(platform FILES platform/)
 # The interface of the reader-access library: what the tool calls and what the simulator exports.
 quillix_layer(library-interface FILES device/QdCRLibApi.h device/VrkEntries.h MAY_INCLUDE platform)
 # Configuration files, image fields and codecs; the trace log and the message texts live with them
-# because each side uses the other (the log reads its settings, the INI loader traces).
-quillix_layer(model FILES model/ app/TraceLog. app/Messages. MAY_INCLUDE platform)
+# because each side uses the other (the log reads its settings, the INI loader traces). The result
+# codes are the vocabulary of the message table and of every layer above it.
+quillix_layer(model FILES model/ app/TraceLog. app/Messages. core/ResultCodes.h MAY_INCLUDE platform)
 # The result channel the device operations post into (dialog interface, broadcast, message ids,
 # cancel flag, dialog hooks) and the command-line parser.
 quillix_layer(core FILES core/ MAY_INCLUDE model)
