@@ -643,11 +643,9 @@ TEST_F(MainDlgTest, ClosingStopsTheWorkerAndSavesTheDownloadFile) {
 
 // Endurance of the main dialog: many Read, Download and Update cycles in a row on one reader. Nothing
 // piles up in the worker's queue, every reader handle that is opened is closed again, each operation
-// succeeds and the reader holds what the dialog wrote. The ASan build (LeakSanitizer) checks the exit.
-// The suite runs a few cycles; the long run is
-//   QUILLIX_ENDURANCE_CYCLES=500 QT_QPA_PLATFORM=offscreen build/tests/ui_tests
-//       --gtest_filter='MainDlgTest.EnduranceOfReadDownloadUpdate'
-// and prints one table.
+// succeeds and the reader holds what the dialog wrote; LeakSanitizer (the ASan build of the suite)
+// checks the exit. The suite runs a few cycles; the long run (500, with LeakSanitizer preloaded into the
+// normal build, README) sets QUILLIX_ENDURANCE_CYCLES and prints one table.
 TEST_F(MainDlgTest, EnduranceOfReadDownloadUpdate) {
     const char* count = std::getenv("QUILLIX_ENDURANCE_CYCLES");
     const int cycles = count && *count ? std::atoi(count) : 5;
