@@ -80,9 +80,7 @@ std::string CQuillixApp::CommandLineFromArgs(int argc, const char* const* argv) 
     return line;
 }
 
-void CQuillixApp::LocateConfigFile() {
-    if (!g_pConfigIni)
-        g_pConfigIni = new CIniFile();
+std::string CQuillixApp::ConfigFilePath() {
     std::string folder = GetProgramFolder();
     std::string path = folder + kConfigFileName;
     // The settings a user changed in a shared program folder are kept in that user's state folder.
@@ -96,6 +94,13 @@ void CQuillixApp::LocateConfigFile() {
         if (!candidates.empty())
             path = folder + candidates.front();
     }
+    return path;
+}
+
+void CQuillixApp::LocateConfigFile() {
+    if (!g_pConfigIni)
+        g_pConfigIni = new CIniFile();
+    const std::string path = ConfigFilePath();
     bool existed = platform::IsRegularFile(path);
     if (existed && !shared && platform::IsReadOnly(path))
         platform::ClearReadOnly(path);

@@ -44,6 +44,8 @@ public:
     // Chooses config.ini (or, when it is missing, the first other "*.ini" of the program folder),
     // makes it writable and loads it into g_pConfigIni.
     void LocateConfigFile();
+    // The configuration file that LocateConfigFile chooses.
+    static std::string ConfigFilePath();
 
     // The command line as one string: a leading blank, then argv[1..] joined by single blanks.
     static std::string CommandLineFromArgs(int argc, const char* const* argv);

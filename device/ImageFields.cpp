@@ -197,3 +197,20 @@ void ImageFields::WritePropertyFunEnable(uint8_t mode, uint8_t address, uint8_t 
     if (!IsEmpty())
         WriteFunEnable(FunEnableLayout{mode, address, mask}, m_window.pData, m_window.nSize);
 }
+
+ImageFields::PropertyReading ImageFields::ReadProperty(const PropertyLayout& property) const {
+    FieldValue value{0, 1};
+    (void)ReadPropertyField(property.field, value); // an unreadable value shows as 0
+    FieldValue enable{0, 1};
+    (void)ReadPropertyField(
+        {kAddrModeAbsolute, property.funEnable.byAddr, property.funEnable.byMask, kDataModeByte}, enable);
+    return {value.dwValue, enable.dwValue};
+}
+
+bool ImageFields::WriteProperty(const PropertyLayout& property, uint32_t value) {
+    if (IsEmpty() || !g_pIcTypeIni)
+        return false;
+    WritePropertyFunEnable(property.funEnable.byMode, property.funEnable.byAddr, property.funEnable.byMask);
+    return WriteField(property.field, g_pIcTypeIni->GetConfigBlockLayout(), m_window.pData, m_window.nSize,
+                      value, g_pIcTypeIni->m_byLastWritePos);
+}

@@ -3,6 +3,7 @@
 #include "model/BuiltInLayouts.h"
 #include "model/FieldCodec.h"
 #include "model/MpConfig.h"
+#include "model/UserIni4.h"
 
 #include <cstdint>
 #include <string>
@@ -48,6 +49,17 @@ public:
     // A field that a property of the advanced page describes, and its function-enable bit.
     bool ReadPropertyField(const FieldLayout& field, FieldValue& value) const;
     void WritePropertyFunEnable(uint8_t mode, uint8_t address, uint8_t mask);
+
+    // A property's value and the byte of its enable field, as the advanced page reads them; 0 for
+    // either when it cannot be read.
+    struct PropertyReading {
+        uint32_t dwValue;
+        uint32_t dwEnable;
+    };
+    PropertyReading ReadProperty(const PropertyLayout& property) const;
+    // Writes a property's value as the advanced page does: the function-enable bit (skipped outside
+    // the image), then the field. False when the field cannot be written.
+    bool WriteProperty(const PropertyLayout& property, uint32_t value);
 
     bool IsEmpty() const { return m_window.pData == nullptr || m_window.nSize == 0; }
 

@@ -5,9 +5,6 @@
 
 namespace {
 
-// The library addresses the EEPROM with 16-bit lengths.
-constexpr uint32_t kMaxImageSize = 0xFFFF;
-
 uint32_t Succeed(ResultCode code) {
     ReportCompleted(code);
     return 1;
@@ -45,7 +42,7 @@ uint32_t CMpFlow_Eeprom::WriteEepromImage(const uint8_t* data, uint32_t size, bo
     return RunOperation([this, data, size, usb, success]() -> uint32_t {
         // An image that cannot be written whole is refused before the EEPROM is touched: the first
         // step overwrites the start of the EEPROM.
-        if (data == nullptr || size == 0 || size > kMaxImageSize) {
+        if (data == nullptr || size == 0 || size > CMpFlow_Eeprom::kMaxImageSize) {
             ReportFailure(IDS_UPDATE_EEPROM_FAIL);
             return 0;
         }

@@ -11,6 +11,9 @@
 // and success and returns 1 or 0.
 class CMpFlow_Eeprom : public CDevTypeInfo {
 public:
+    // The library addresses the EEPROM with 16-bit lengths.
+    static constexpr uint32_t kMaxImageSize = 0xFFFF;
+
     static constexpr uint16_t kReadSize = 128;
 
 protected:

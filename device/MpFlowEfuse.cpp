@@ -4,6 +4,7 @@
 #include "core/ForceCheck.h"
 #include "core/Reports.h"
 #include "core/ResultCodes.h"
+#include "device/EfuseWriteRule.h"
 
 #include <algorithm>
 #include <vector>
@@ -26,13 +27,6 @@ struct SplitByte {
 constexpr SplitByte kSplitBytes[] = {{6, 21, 35}, {7, 1, 15}};
 constexpr uint8_t kLowBits = 0x1F;
 constexpr uint8_t kHighBits = 0xE0;
-
-// The image size a write needs: the chip's whole fuse area. A write of any other size is refused
-// before a fuse is touched, because fuses cannot be rewritten.
-uint32_t UsbImageSize(uint8_t generation) {
-    return generation == CMpFlow_Efuse::kMappedGeneration ? CMpFlow_Efuse::kMappedPhysicalSize
-                                                          : CMpFlow_Efuse::kUsbSize;
-}
 
 } // namespace
 
@@ -120,13 +114,13 @@ uint32_t CMpFlow_Efuse::EFP_UpdateUsb() {
 
 uint32_t CMpFlow_Efuse::ProgramUsb(const uint8_t* data, uint32_t size) {
     uint8_t generation = ReadChipGeneration();
-    if (data == nullptr || size != UsbImageSize(generation)) {
+    const EfuseGeneration rule = UsbEfuseGeneration(generation);
+    if (data == nullptr || size != EfuseImageSize(rule)) {
         ReportFailure(IDS_EFUSE_DATA_INVALID);
         return 0;
     }
     uint8_t n = static_cast<uint8_t>(size);
     std::vector<uint8_t> current(n);
-    std::vector<uint8_t> merged(n);
     uint32_t read = generation == kRegisterGeneration ? ReadEfuseReg(n, current.data(), false)
                                                       : MP_ReadEfuse(current.data(), n);
     // The mapped generation programs the current fuses back around the image's bits, so a misread
@@ -140,30 +134,15 @@ uint32_t CMpFlow_Efuse::ProgramUsb(const uint8_t* data, uint32_t size) {
         return 0;
     }
     ReportProgress(30);
-    if (generation == kMappedGeneration) {
-        merged = current;
-        MapEfuseToPhysical7648(std::span<const uint8_t, 8>(data, kMappedLogicalSize),
-                               std::span<uint8_t, 40>(merged.data(), kMappedPhysicalSize));
-    }
-    if (IsForceCheckRequested()) {
-        std::span<const uint8_t> mask =
-            generation == kMappedGeneration ? std::span<const uint8_t>(kInitMaskMapped) : kInitMaskUsb;
-        if (!EFP_CheckInitValue(mask, n, current.data())) {
-            ReportFailure(IDS_EFUSE_INITIAL_INVALID);
-            return 0;
-        }
-    }
-    uint32_t compatible = generation == kMappedGeneration
-                              ? Efuse_CheckData7648(current.data(), merged.data(), n)
-                              : Efuse_CheckData(data, current.data(), n);
-    if (!compatible) {
-        ReportFailure(IDS_EFUSE_DATA_INVALID);
+    const EfuseWritePlan plan = PlanEfuseWrite(rule, {data, size}, current, IsForceCheckRequested());
+    if (plan.code != 0) {
+        ReportFailure(plan.code);
         return 0;
     }
     ReportProgress(40);
     if (generation == kRegisterGeneration)
         return UpdateEfuseReg(n, data); // reports its own failure
-    uint32_t result = MP_UpdateEfuse(generation == kMappedGeneration ? merged.data() : data, n);
+    uint32_t result = MP_UpdateEfuse(plan.fuses.data(), n);
     if (result != 1)
         ReportFailure(IDS_UPDATE_EFUSE_FAIL);
     return result;
@@ -198,7 +177,7 @@ uint32_t CMpFlow_Efuse::ProgramEx(const uint8_t* data, uint32_t size, const Trac
         if (scope)
             TraceLine(*scope, "%s", text);
     };
-    if (data == nullptr || size != kPcieSize) {
+    if (data == nullptr || size != EfuseImageSize(EfuseGeneration::Pcie)) {
         ReportFailure(IDS_EFUSE_DATA_INVALID);
         return 0;
     }
@@ -210,15 +189,12 @@ uint32_t CMpFlow_Efuse::ProgramEx(const uint8_t* data, uint32_t size, const Trac
     }
     ReportProgress(30);
     passed("MP_ReadEfuse Pass.\n");
-    if (IsForceCheckRequested()) {
-        if (!EFP_CheckInitValue(kInitMaskPcie, n, current.data())) {
-            ReportFailure(IDS_EFUSE_INITIAL_INVALID);
-            return 0;
-        }
+    const bool forceCheck = IsForceCheckRequested();
+    const EfuseWritePlan plan = PlanEfuseWrite(EfuseGeneration::Pcie, {data, size}, current, forceCheck);
+    if (forceCheck && plan.code != IDS_EFUSE_INITIAL_INVALID)
         passed("EFP_CheckInitValue Pass.\n");
-    }
-    if (!Efuse_CheckData(data, current.data(), n)) {
-        ReportFailure(IDS_EFUSE_DATA_INVALID);
+    if (plan.code != 0) {
+        ReportFailure(plan.code);
         return 0;
     }
     ReportProgress(40);

@@ -3,6 +3,7 @@
 #include "fuzz/CodecFuzzCase.h"
 #include "fuzz/CommandLineFuzzCase.h"
 #include "fuzz/ControlToolFuzzCase.h"
+#include "fuzz/ImageFuzzCase.h"
 #include "fuzz/IniFuzzCase.h"
 #include "fuzz/VendorFileFuzzCase.h"
 #include "tests/support/TempDir.h"
@@ -90,6 +91,10 @@ TEST(FuzzSmoke, CommandLineParser) {
 
 TEST(FuzzSmoke, VendorFileMerge) {
     RunSmoke("vendor_file", RunVendorFileFuzzCase, 3000);
+}
+
+TEST(FuzzSmoke, ImageShowAndDiff) {
+    RunSmoke("image", RunImageFuzzCase, 400);
 }
 
 TEST(FuzzSmoke, CodecSeeds) {

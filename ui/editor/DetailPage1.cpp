@@ -180,13 +180,9 @@ void CDetailPage_1::LoadBinaryInfo() {
     m_bFilling = true;
     for (size_t i = 0; i < m_Properties.size() && i < m_Entries.size(); ++i) {
         const PropertyLayout& property = m_Properties[i];
-        FieldValue value{0, 1};
-        fields.ReadPropertyField(property.field, value);
-        FieldValue enable{0, 1};
-        fields.ReadPropertyField(
-            {kAddrModeAbsolute, property.funEnable.byAddr, property.funEnable.byMask, kDataModeByte}, enable);
-        const PropertyDisplay display = DisplayProperty(property, value.dwValue, enable.dwValue, m_nShowStyle,
-                                                        m_strDependsOnFw, m_strNoOption);
+        const ImageFields::PropertyReading reading = fields.ReadProperty(property);
+        const PropertyDisplay display = DisplayProperty(property, reading.dwValue, reading.dwEnable,
+                                                        m_nShowStyle, m_strDependsOnFw, m_strNoOption);
         SetValueText(i, ToQt(display.text));
         const QBrush brush = display.background ? QBrush(ToColour(*display.background)) : QBrush();
         m_Entries[i]->setBackground(kNameColumn, brush);
@@ -222,14 +218,8 @@ void CDetailPage_1::OnPropertyChanged(size_t position) {
     const PropertyLayout& property = m_Properties[position];
     const uint32_t value =
         PropertyValueToStore(property, ParsePropertyText(property, FromQt(ValueText(position))));
-    ImageFields fields = g_pDevTypeInfo->UploadFields();
-    // The enable field lies at an absolute address; a write outside the image is skipped.
-    fields.WritePropertyFunEnable(property.funEnable.byMode, property.funEnable.byAddr,
-                                  property.funEnable.byMask);
-    const ImageWindow window = g_pDevTypeInfo->UploadWindow();
-    if (window.pData && window.nSize != 0)
-        WriteField(property.field, g_pIcTypeIni->GetConfigBlockLayout(), window.pData, window.nSize, value,
-                   g_pIcTypeIni->m_byLastWritePos);
+    // A value that cannot be written leaves the image as it was; the grid keeps showing the entry.
+    (void)g_pDevTypeInfo->UploadFields().WriteProperty(property, value);
     if (!g_pDetailDlg)
         return;
     const uint8_t written = TakeLastWritePos();

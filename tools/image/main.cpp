@@ -1,0 +1,5 @@
+#include "tools/image/ImageTool.h"
+
+int main(int argc, char** argv) {
+    return RunImageTool(argc, argv);
+}
