@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Times quillix-image as scripts run it (Release, build-bench/): `show` of a 64 MiB FLASH image and
 # `serials --count 10000` of a 512-byte EEPROM image. Prints the rows of bench/RESULTS.md.
-# QUILLIX_BENCH_RUNS sets how many runs are timed (default 5; the median is shown).
+# QUILLIX_BENCH_RUNS sets how many runs are timed (default 5; the median is shown); QUILLIX_BENCH_BUILD
+# names an existing build folder to use instead of build-bench/.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="$root/build-bench"
+build=${QUILLIX_BENCH_BUILD:-$root/build-bench}
 runs=${QUILLIX_BENCH_RUNS:-5}
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLIX_GUI=OFF -DQUILLIX_TESTS=OFF >/dev/null
+if [ -z "${QUILLIX_BENCH_BUILD:-}" ]; then
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUILLIX_GUI=OFF -DQUILLIX_TESTS=OFF >/dev/null
+fi
 cmake --build "$build" -j2 --target quillix-image >/dev/null
 tool="$build/dist/quillix-image"
 

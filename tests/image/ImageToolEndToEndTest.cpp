@@ -5,6 +5,7 @@
 #include "model/PropertyDisplay.h"
 #include "platform/Text.h"
 #include "tests/image/ImageToolFixture.h"
+#include "view/editor/FieldsLunAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -276,6 +277,23 @@ TEST(ImageToolProperties, ShowAndSetFollowTheAdvancedPage) {
         EXPECT_EQ(shown["properties"][i]["text"], display.text) << i;
         EXPECT_EQ(shown["properties"][i]["in_effect"],
                   IsPropertyInEffect(properties[i].funEnable.byMode, reading.dwEnable));
+    }
+    // "UI Type" 3: the LUN pages 2 and 3, read as the pages read them.
+    ASSERT_EQ(shown["lun_pages"].size(), 2u);
+    for (const nlohmann::json& page : shown["lun_pages"]) {
+        const CardLayout layout = *PageCardLayout(page["page"]);
+        CardGrid grid;
+        const int selected = ReadCardLayout(layout, FieldsLunAccess(g_pDevTypeInfo->UploadFields()),
+                                            ClampMaxLun(g_pIcTypeIni->GetMaxLun()), grid);
+        EXPECT_EQ(page["max_lun"], selected + 1);
+        ASSERT_EQ(page["cards"].size(), static_cast<size_t>(selected + 1));
+        for (int row = 0; row <= selected; ++row) {
+            std::vector<std::string> cards;
+            for (int column = 0; column < kCardColumns; ++column)
+                if (HasCardBox(layout, column, row) && grid.bCard[column][row])
+                    cards.push_back(CardColumnHeading(layout, column));
+            EXPECT_EQ(page["cards"][row], cards) << "page " << page["page"] << " LUN " << row;
+        }
     }
     DestroyDevTypeInfo();
     delete g_pIcTypeIni;

@@ -16,7 +16,7 @@ std::string Data(const std::string& name) {
     return std::string(QUILLIX_IMAGE_TEST_DATA) + "/" + name;
 }
 
-nlohmann::ordered_json Run(const std::vector<std::string>& args, int status) {
+nlohmann::ordered_json RunJson(const std::vector<std::string>& args, int status) {
     testsupport::RunResult run = testsupport::RunProgram(QUILLIX_IMAGE_BINARY, args);
     EXPECT_EQ(run.status, status) << run.err;
     return nlohmann::ordered_json::parse(run.out);
@@ -50,8 +50,8 @@ const std::vector<std::string> kDiff = {"diff",
 
 TEST(ImageToolJson, ShowAndDiffGiveTheCommittedExamples) {
     // Compared as ordered JSON: the order of the fields is part of the format.
-    EXPECT_EQ(Run(kShow, 0).dump(2), Committed("show-eeprom-usb.json").dump(2));
-    EXPECT_EQ(Run(kDiff, 1).dump(2), Committed("diff-eeprom-usb.json").dump(2));
+    EXPECT_EQ(RunJson(kShow, 0).dump(2), Committed("show-eeprom-usb.json").dump(2));
+    EXPECT_EQ(RunJson(kDiff, 1).dump(2), Committed("diff-eeprom-usb.json").dump(2));
 }
 
 TEST(ImageToolJson, TheReadmeDocumentsEveryField) {

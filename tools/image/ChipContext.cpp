@@ -12,6 +12,7 @@
 #include "platform/ProgramFolder.h"
 
 #include <filesystem>
+#include <fstream>
 #include <limits>
 
 namespace {
@@ -116,20 +117,19 @@ ResultCode ReadImageFile(const std::string& path, std::vector<uint8_t>& bytes, s
         error = "image " + path + " is larger than " + MemoryKindKey(g_ProjectType) + " memory holds";
         return failure;
     }
-    std::optional<std::vector<uint8_t>> read = platform::ReadWholeFile(path);
-    if (!read) {
-        error = "cannot read image " + path;
-        return failure;
-    }
-    if (read->empty()) {
+    if (size == 0) {
         error = "image " + path + " is empty";
         return failure;
     }
-    if (read->size() > MaxImageSize(g_ProjectType)) {
-        error = "image " + path + " is larger than " + MemoryKindKey(g_ProjectType) + " memory holds";
+    // Read at its known size in one go: a 64 MiB FLASH image is not grown chunk by chunk.
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> read(static_cast<size_t>(size));
+    if (!in.read(reinterpret_cast<char*>(read.data()), static_cast<std::streamsize>(read.size())) ||
+        in.peek() != std::ifstream::traits_type::eof()) {
+        error = "cannot read image " + path + " whole";
         return failure;
     }
-    bytes = std::move(*read);
+    bytes = std::move(read);
     return 0;
 }
 

@@ -60,19 +60,22 @@ ImageDiff DiffImages(const nlohmann::ordered_json& reportA, const std::vector<ui
     std::vector<std::pair<std::string, nlohmann::ordered_json>> leavesB;
     Flatten(reportA, "", leavesA);
     Flatten(reportB, "", leavesB);
-    for (const auto& [path, valueA] : leavesA) {
-        auto other = std::find_if(leavesB.begin(), leavesB.end(),
-                                  [&](const auto& leaf) { return leaf.first == path; });
-        const nlohmann::ordered_json valueB =
-            other == leavesB.end() ? nlohmann::ordered_json() : other->second;
-        if (valueA != valueB)
-            diff.fields.push_back({path, valueA, valueB});
+    // The value at a path of the other report; null where it has no such field.
+    auto valueAt = [](const std::vector<std::pair<std::string, nlohmann::ordered_json>>& leaves,
+                      const std::string& path) -> const nlohmann::ordered_json* {
+        auto leaf =
+            std::find_if(leaves.begin(), leaves.end(), [&path](const auto& l) { return l.first == path; });
+        return leaf == leaves.end() ? nullptr : &leaf->second;
+    };
+    for (const auto& leaf : leavesA) {
+        const nlohmann::ordered_json* other = valueAt(leavesB, leaf.first);
+        const nlohmann::ordered_json valueB = other ? *other : nlohmann::ordered_json();
+        if (leaf.second != valueB)
+            diff.fields.push_back({leaf.first, leaf.second, valueB});
     }
-    for (const auto& [path, valueB] : leavesB) {
-        auto other = std::find_if(leavesA.begin(), leavesA.end(),
-                                  [&](const auto& leaf) { return leaf.first == path; });
-        if (other == leavesA.end())
-            diff.fields.push_back({path, nlohmann::ordered_json(), valueB});
+    for (const auto& leaf : leavesB) {
+        if (!valueAt(leavesA, leaf.first))
+            diff.fields.push_back({leaf.first, nlohmann::ordered_json(), leaf.second});
     }
     diff.ranges = DifferingRanges(a, b);
     return diff;

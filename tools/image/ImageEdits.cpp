@@ -58,7 +58,9 @@ std::optional<uint32_t> PropertyValueOf(const PropertyLayout& property, const st
 ResultCode WriteProperties(ImageFields& fields, const ImageEdits& edits, std::string& error) {
     const std::vector<PropertyLayout> properties =
         g_pIcTypeIni ? g_pIcTypeIni->GetProperties(g_ProjectType, g_BusType) : std::vector<PropertyLayout>();
-    for (const auto& [name, text] : edits.properties) {
+    for (const auto& edit : edits.properties) {
+        const std::string& name = edit.first;
+        const std::string& text = edit.second;
         auto property = std::find_if(properties.begin(), properties.end(),
                                      [&name](const PropertyLayout& p) { return p.strName == name; });
         if (property == properties.end())

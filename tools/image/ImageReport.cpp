@@ -6,6 +6,8 @@
 #include "model/PropertyDisplay.h"
 #include "platform/Text.h"
 #include "tools/image/ChipContext.h"
+#include "view/editor/DetailDlgRules.h"
+#include "view/editor/FieldsLunAccess.h"
 
 namespace {
 
@@ -50,6 +52,24 @@ ImageReport ReadImageReport(const std::vector<uint8_t>& image) {
         report.lunStrings.push_back(Printable(fields.GetLunStr(n)));
 
     if (g_pIcTypeIni) {
+        const int maxLun = ClampMaxLun(g_pIcTypeIni->GetMaxLun());
+        for (int page : DetailPagesForUiType(g_pIcTypeIni->GetUIType())) {
+            const std::optional<CardLayout> layout = PageCardLayout(page);
+            if (!layout)
+                continue;
+            CardGrid grid;
+            const int selected = ReadCardLayout(*layout, FieldsLunAccess(fields), maxLun, grid);
+            ImageReport::LunPage shown{page, selected + 1, {}};
+            for (int row = 0; row <= selected && row < kShownLunRows; ++row) {
+                std::vector<std::string> cards;
+                for (int column = 0; column < kCardColumns; ++column) {
+                    if (HasCardBox(*layout, column, row) && grid.bCard[column][row])
+                        cards.push_back(CardColumnHeading(*layout, column));
+                }
+                shown.cards.push_back(cards);
+            }
+            report.lunPages.push_back(shown);
+        }
         const uint32_t showStyle = g_pIcTypeIni->GetShowStyle();
         const std::string dependsOnFw = LoadMessage(IDS_DEPENDS_ON_FW);
         const std::string noOption = LoadMessage(IDS_NO_CORRECT_OPTION);
@@ -106,6 +126,10 @@ nlohmann::ordered_json ReportToJson(const ImageReport& report) {
                               {"in_effect", property.bInEffect},
                               {"text", property.strText}});
     json["properties"] = properties;
+    nlohmann::ordered_json lunPages = nlohmann::ordered_json::array();
+    for (const ImageReport::LunPage& page : report.lunPages)
+        lunPages.push_back({{"page", page.nPage}, {"max_lun", page.nMaxLun}, {"cards", page.cards}});
+    json["lun_pages"] = lunPages;
     if (report.bFlash) {
         nlohmann::ordered_json flash;
         flash["vendor_offset"] =
@@ -140,6 +164,16 @@ std::string ReportToText(const ImageReport& report) {
     line("Inquiry string mode:", std::to_string(report.byInqStrMode));
     for (size_t n = 0; n < report.lunStrings.size(); ++n)
         line(platform::StrPrintf("LUN %zu string:", n).c_str(), "\"" + report.lunStrings[n] + "\"");
+    for (const ImageReport::LunPage& page : report.lunPages) {
+        line(platform::StrPrintf("LUN page %d:", page.nPage).c_str(),
+             "MAX LUN " + std::to_string(page.nMaxLun));
+        for (size_t lun = 0; lun < page.cards.size(); ++lun) {
+            std::string cards;
+            for (const std::string& card : page.cards[lun])
+                cards += (cards.empty() ? "" : " ") + card;
+            line(platform::StrPrintf("  LUN %zu cards:", lun).c_str(), cards.empty() ? "none" : cards);
+        }
+    }
     for (const ImageReport::Property& property : report.properties)
         text += platform::StrPrintf("Property %s / %s: %s%s\n", property.strGroup.c_str(),
                                     property.strName.c_str(), property.strText.c_str(),

@@ -44,6 +44,15 @@ struct ImageReport {
     };
     std::vector<Property> properties;
 
+    // The LUN pages of the editor that the IC INI file's "UI Type" shows: the MAX LUN entry and each
+    // LUN's ticked cards, as the page reads them.
+    struct LunPage {
+        int nPage;
+        int nMaxLun;
+        std::vector<std::vector<std::string>> cards; // per LUN, from LUN 0
+    };
+    std::vector<LunPage> lunPages;
+
     // FLASH only: where the vendor block starts, the configured firmware code size (none: the reader's
     // generation decides) and the firmware version field.
     bool bFlash = false;

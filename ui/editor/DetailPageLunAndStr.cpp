@@ -10,6 +10,7 @@
 #include "ui/DetailDlgLink.h"
 #include "ui/QtText.h"
 #include "ui/ResultDialog.h"
+#include "view/editor/FieldsLunAccess.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,22 +21,6 @@
 
 namespace {
 
-// The LUN configuration bytes of the upload image.
-class UploadLunAccess : public ILunAccess {
-public:
-    explicit UploadLunAccess(CDevTypeInfo& dev) : m_fields(dev.UploadFields()) {}
-    uint8_t GetLunData(unsigned lun, uint8_t mask) const override { return m_fields.GetLunData(lun, mask); }
-    bool SetLunData(unsigned lun, uint8_t mask, uint8_t value) override {
-        return m_fields.SetLunData(lun, mask, value);
-    }
-    bool SetAllCombo(bool enable) override { return m_fields.SetAllCombo(enable); }
-
-private:
-    ImageFields m_fields;
-};
-
-constexpr const char* kColumnHeadings[] = {"CF", "SM/xD", "SD/MMC", "MS/MSPRO"};
-constexpr const char* kSocketHeadings[] = {"CF", "xD", "SD", "MS", "SD2", "MS2"};
 constexpr int kRowY = 44;
 constexpr int kRowStep = 15;
 
@@ -79,7 +64,7 @@ void CDetailPage_LunAndStr::CreateControls() {
     Place(m_pMaxLun, {45, 6, 40, 12});
     label(0, sockets ? QStringLiteral("Socket") : QStringLiteral("Card"), {7, 30, 28, 8});
     for (int c = 0; c < columns; ++c)
-        label(0, QString::fromLatin1(sockets ? kSocketHeadings[c] : kColumnHeadings[c]),
+        label(0, QString::fromLatin1(CardColumnHeading(m_layout, c)),
               {ColumnX(m_layout, c) - 4, 30, sockets ? 20 : 32, 8});
     const int previewX = ColumnX(m_layout, columns - 1) + 26;
     label(0, QStringLiteral("Inquiry String Mode"), {previewX + 6, 30, 68, 8});
@@ -154,7 +139,7 @@ void CDetailPage_LunAndStr::LoadBinaryInfo() {
     for (size_t n = 0; n < m_strLun.size(); ++n)
         m_strLun[n] = fields.GetLunStr(n);
     m_nInqMode = fields.GetInqStrMode();
-    UploadLunAccess lun(*g_pDevTypeInfo);
+    FieldsLunAccess lun(g_pDevTypeInfo->UploadFields());
     m_nMaxLun = ReadCardLayout(m_layout, lun, m_nMaxLunSetting, m_Cards);
     ShowRows();
     RefreshPreview();
@@ -325,7 +310,7 @@ void CDetailPage_LunAndStr::OnCardClicked(int column, int row) {
     else
         ApplyExclusiveColumn(m_Cards, m_Columns, column, row, checked);
     RefreshControls();
-    UploadLunAccess lun(*g_pDevTypeInfo);
+    FieldsLunAccess lun(g_pDevTypeInfo->UploadFields());
     WriteCardLayout(m_layout, lun, m_nMaxLunSetting, m_nMaxLun, m_Cards);
     if (!g_pDetailDlg)
         return;
@@ -340,7 +325,7 @@ void CDetailPage_LunAndStr::OnMaxLunChanged() {
     ReadControls();
     if (m_layout == CardLayout::SingleLun)
         return;
-    UploadLunAccess lun(*g_pDevTypeInfo);
+    FieldsLunAccess lun(g_pDevTypeInfo->UploadFields());
     WriteMaxLunChange(m_layout, lun, m_nMaxLun);
     ShowRows();
     if (!g_pDetailDlg)

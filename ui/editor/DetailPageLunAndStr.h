@@ -76,23 +76,23 @@ private:
 class CDetailPage_2 : public CDetailPage_LunAndStr {
     Q_OBJECT
 public:
-    CDetailPage_2() : CDetailPage_LunAndStr(2, 0x4B1, CardLayout::BitPerCard) {}
+    CDetailPage_2() : CDetailPage_LunAndStr(2, 0x4B1, *PageCardLayout(2)) {}
 };
 
 class CDetailPage_3 : public CDetailPage_LunAndStr {
     Q_OBJECT
 public:
-    CDetailPage_3() : CDetailPage_LunAndStr(3, 0x4C1, CardLayout::SixSockets) {}
+    CDetailPage_3() : CDetailPage_LunAndStr(3, 0x4C1, *PageCardLayout(3)) {}
 };
 
 class CDetailPage_4 : public CDetailPage_LunAndStr {
     Q_OBJECT
 public:
-    CDetailPage_4() : CDetailPage_LunAndStr(4, 0x4D1, CardLayout::Packed) {}
+    CDetailPage_4() : CDetailPage_LunAndStr(4, 0x4D1, *PageCardLayout(4)) {}
 };
 
 class CDetailPage_6 : public CDetailPage_LunAndStr {
     Q_OBJECT
 public:
-    CDetailPage_6() : CDetailPage_LunAndStr(6, 0x4F1, CardLayout::SingleLun) {}
+    CDetailPage_6() : CDetailPage_LunAndStr(6, 0x4F1, *PageCardLayout(6)) {}
 };

@@ -96,6 +96,29 @@ void ApplyTwoLunColumn(CardGrid& grid, CardColumns& columns, int column, int row
     }
 }
 
+std::optional<CardLayout> PageCardLayout(int page) {
+    switch (page) {
+    case 2:
+        return CardLayout::BitPerCard;
+    case 3:
+        return CardLayout::SixSockets;
+    case 4:
+        return CardLayout::Packed;
+    case 6:
+        return CardLayout::SingleLun;
+    default:
+        return std::nullopt;
+    }
+}
+
+const char* CardColumnHeading(CardLayout layout, int column) {
+    static constexpr const char* kColumnHeadings[] = {"CF", "SM/xD", "SD/MMC", "MS/MSPRO"};
+    static constexpr const char* kSocketHeadings[] = {"CF", "xD", "SD", "MS", "SD2", "MS2"};
+    if (layout == CardLayout::SixSockets)
+        return column >= 0 && column < kCardColumns ? kSocketHeadings[column] : "";
+    return column >= 0 && column < 4 ? kColumnHeadings[column] : "";
+}
+
 std::vector<int> CardLayoutColumns(CardLayout layout) {
     switch (layout) {
     case CardLayout::SixSockets:

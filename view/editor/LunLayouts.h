@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,12 @@ public:
 // The four card layouts: page 2 (a bit per card, SD and MS on up to two LUNs), page 3 (six sockets),
 // page 4 (packed into four bytes, CF on LUN 0 only) and page 6 (SD and MS on LUN 0).
 enum class CardLayout { BitPerCard, SixSockets, Packed, SingleLun };
+
+// The layout of an editor page: 2 a bit per card, 3 six sockets, 4 packed, 6 a single LUN; none for a
+// page without LUNs.
+std::optional<CardLayout> PageCardLayout(int page);
+// The heading of a column: the card kinds, or with six sockets the sockets.
+const char* CardColumnHeading(CardLayout layout, int column);
 
 // The columns a layout shows (template column numbers minus 1).
 std::vector<int> CardLayoutColumns(CardLayout layout);
