@@ -1,6 +1,6 @@
 #include "device/EfuseWriteRule.h"
 
-#include "app/Messages.h"
+#include "core/ResultCodes.h"
 #include "device/MpFlowEfuse.h"
 
 #include <array>

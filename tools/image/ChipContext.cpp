@@ -1,7 +1,7 @@
 #include "tools/image/ChipContext.h"
 
-#include "app/Messages.h"
 #include "app/QuillixApp.h"
+#include "core/ResultCodes.h"
 #include "device/DevTypeClasses.h"
 #include "device/EfuseWriteRule.h"
 #include "device/MpFlowEeprom.h"

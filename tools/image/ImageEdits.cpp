@@ -1,6 +1,6 @@
 #include "tools/image/ImageEdits.h"
 
-#include "app/Messages.h"
+#include "core/ResultCodes.h"
 #include "device/DevTypeInfo.h"
 #include "model/IcTypeIni.h"
 #include "model/InquiryStrings.h"
