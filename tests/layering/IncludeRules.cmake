@@ -25,9 +25,11 @@ quillix_layer(view FILES view/ MAY_INCLUDE device)
 quillix_layer(app FILES app/ MAY_INCLUDE worker)
 # The Qt dialogs.
 quillix_layer(ui FILES ui/ MAY_INCLUDE app view QT)
+# quillix-image: the offline image tool, on the device-type objects and the dialogs' rules.
+quillix_layer(image-tool FILES tools/image/ MAY_INCLUDE app view)
 # The simulated reader library and its tools: only the library's interface from the tool's side.
 quillix_layer(sim FILES sim/ MAY_INCLUDE library-interface model)
 
 # Tests, benchmarks and fuzzers build on everything but the dialogs; only the dialog tests use Qt.
-quillix_layer(tests FILES tests/ bench/ fuzz/ MAY_INCLUDE app view sim)
+quillix_layer(tests FILES tests/ bench/ fuzz/ MAY_INCLUDE app view sim image-tool)
 quillix_layer(ui-tests FILES tests/ui/ MAY_INCLUDE tests ui QT)
