@@ -23,13 +23,29 @@ std::array<IResultDialog*, 5> UpdateDialogs() {
 
 std::atomic<ConsoleProgressFn> g_consoleProgress{nullptr};
 
+thread_local BroadcastCapture* t_pCapture = nullptr;
+
 } // namespace
 
 void SetConsoleProgress(ConsoleProgressFn show) {
     g_consoleProgress = show;
 }
 
+BroadcastCapture::BroadcastCapture(bool mute) : m_pOuter(t_pCapture), m_bMute(mute) {
+    t_pCapture = this;
+}
+
+BroadcastCapture::~BroadcastCapture() {
+    t_pCapture = m_pOuter;
+}
+
 void BroadcastResult(uint32_t id, uintptr_t wParam, intptr_t lParam) {
+    if (BroadcastCapture* capture = t_pCapture) {
+        if (id == UM_FAIL || id == UM_FATAL)
+            capture->m_dwLastFailure = static_cast<ResultCode>(wParam);
+        if (capture->m_bMute)
+            return;
+    }
     bool anyDialog = g_pMainDlg != nullptr;
     if (g_pMainDlg)
         g_pMainDlg->PostMessage(id, wParam, lParam);

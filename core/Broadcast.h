@@ -32,3 +32,23 @@ void SetConsoleProgress(ConsoleProgressFn show);
 // The cancel flag of the first dialog that is set (main dialog, then update dialogs 1, 3, 4, 5, 6),
 // read under its lock; 0 when no dialog is set.
 uint32_t IsCancelRequested();
+
+// While one exists, it keeps the last failure code (0x414, 0x415) that BroadcastResult sends on its
+// thread, so the caller knows how an operation failed. A muted capture also keeps the messages from
+// everyone else (dialogs, g_dwErrorCode, console progress): for a step the user did not ask for, such
+// as the backup read before a write. Captures nest; the innermost one is served.
+class BroadcastCapture {
+public:
+    explicit BroadcastCapture(bool mute = false);
+    ~BroadcastCapture();
+    BroadcastCapture(const BroadcastCapture&) = delete;
+    BroadcastCapture& operator=(const BroadcastCapture&) = delete;
+
+    ResultCode LastFailure() const { return m_dwLastFailure; }
+
+private:
+    friend void BroadcastResult(uint32_t id, uintptr_t wParam, intptr_t lParam);
+    BroadcastCapture* m_pOuter;
+    bool m_bMute;
+    ResultCode m_dwLastFailure = 0;
+};

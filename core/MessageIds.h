@@ -18,6 +18,8 @@ inline constexpr uint32_t UM_READERS_CHECKED = 0x41c; // 0, 0
 inline constexpr uint32_t UM_SOCKET_BEGIN = 0x43d;    // socket index 0-2, 0
 inline constexpr uint32_t UM_ALL_UPDATED = 0x43e;     // 0, 0
 inline constexpr uint32_t UM_UPDATE_STOPPED = 0x43f;  // 0, 0
+// The operation history could not be written; the text is LastHistoryNote(). 0, 0
+inline constexpr uint32_t UM_HISTORY_NOTE = 0x460;
 
 // Requests posted to the worker thread, handled one at a time in posting order.
 inline constexpr uint32_t UM_REQ_INIT = 0x430;

@@ -3,7 +3,9 @@
 #include "app/Messages.h"
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
+#include "core/OperationHistory.h"
 #include "model/IcTypeIni.h"
+#include "platform/Clock.h"
 #include "platform/CommandLine.h"
 #include "platform/Desktop.h"
 
@@ -92,6 +94,49 @@ ResultCode FallbackFailureCode(char option, uint32_t memoryKind) {
     }
 }
 
+// The history's name of each silent option that reaches a reader; nullptr for the others.
+const char* SilentOperationName(char option) {
+    switch (option) {
+    case 'W':
+        return "write";
+    case 'R':
+        return "read";
+    case 'T':
+        return "read-text";
+    case 'E':
+        return "erase";
+    case 'C':
+        return "erase-no-reset";
+    default:
+        return nullptr;
+    }
+}
+
+// The options that change the memory, and so get a backup first when one is configured.
+bool IsDestructive(char option) {
+    return option == 'W' || option == 'E' || option == 'C';
+}
+
+uint32_t RunOption(ISilentTarget& target, char option, const std::string& argument) {
+    if (IsDestructive(option) && !target.DT_SilentBackup())
+        return 0;
+    switch (option) {
+    case 'W':
+        return target.DT_SilentWriteBin(argument);
+    case 'R':
+        return target.DT_SilentReadBin(argument);
+    case 'T':
+        return target.DT_SilentReadTxt(argument);
+    case 'E':
+        return target.DT_SilentErase(1);
+    case 'C':
+        return target.DT_SilentErase(0);
+    default:
+        g_dwErrorCode = IDS_NOT_SUPPORT;
+        return 0;
+    }
+}
+
 } // namespace
 
 ParsedCommandLine ParseCommandLine(const std::string& commandLine, bool reducedGrammar) {
@@ -125,32 +170,21 @@ std::string UsageText(uint32_t memoryKind) {
 
 uint32_t RunSilentCommand(ISilentTarget& target, char option, const std::string& argument) {
     g_dwErrorCode = 0;
-    if (!BindLibrary(target))
-        return 0;
+    const uint32_t start = platform::GetTickCount();
+    const char* operation = SilentOperationName(option);
+    OperationRecord record = StartRecord("cli", operation ? operation : "");
     uint32_t result = 0;
-    switch (option) {
-    case 'W':
-        result = target.DT_SilentWriteBin(argument);
-        break;
-    case 'R':
-        result = target.DT_SilentReadBin(argument);
-        break;
-    case 'T':
-        result = target.DT_SilentReadTxt(argument);
-        break;
-    case 'E':
-        result = target.DT_SilentErase(1);
-        break;
-    case 'C':
-        result = target.DT_SilentErase(0);
-        break;
-    default:
-        g_dwErrorCode = IDS_NOT_SUPPORT;
-        break;
+    if (BindLibrary(target)) {
+        result = RunOption(target, option, argument);
+        target.UnloadLib();
+        if (result == 0 && g_dwErrorCode == 0)
+            g_dwErrorCode = FallbackFailureCode(option, g_ProjectType);
     }
-    target.UnloadLib();
-    if (result == 0 && g_dwErrorCode == 0)
-        g_dwErrorCode = FallbackFailureCode(option, g_ProjectType);
+    if (operation) {
+        record.result = result == 1 ? 0 : g_dwErrorCode;
+        target.DescribeSilentRun(option, argument, record);
+        FinishRecord(record, start, record.result);
+    }
     return result;
 }
 

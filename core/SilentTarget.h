@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/OperationRecord.h"
+
 #include <cstdint>
 #include <string>
 
@@ -22,4 +24,12 @@ public:
     virtual uint32_t DT_SilentReadTxt(const std::string& path) = 0;
     // reset 1 resets the reader after the erase, 0 leaves it as it is.
     virtual uint32_t DT_SilentErase(uint32_t reset) = 0;
+
+    // Before -w, -e and -c: the backup of the current memory when one is configured. 1 when the write
+    // may go on; 0 after a failure that was reported.
+    virtual uint32_t DT_SilentBackup() { return 1; }
+    // After an option ran: fills in what the target knows of it (reader, image or dump, serial number).
+    virtual void DescribeSilentRun(char option, const std::string& argument, OperationRecord& record) {
+        (void)option, (void)argument, (void)record;
+    }
 };

@@ -1,11 +1,14 @@
 #include "core/VrkThread.h"
 
 #include "core/Broadcast.h"
+#include "core/MemoryBackup.h"
 #include "core/MessageIds.h"
+#include "core/OperationHistory.h"
 #include "core/Reports.h"
 #include "core/ResultCodes.h"
 #include "core/UpdateDialogHooks.h"
 #include "device/DevTypeInfo.h"
+#include "history/Sha256.h"
 #include "model/IcTypeIni.h"
 #include "platform/Clock.h"
 
@@ -25,19 +28,27 @@ constexpr uint32_t kReaderFailPauseMs = 3000;
 constexpr uint32_t kAllUpdatedPauseMs = 3000;
 constexpr uint32_t kCheckPauseMs = 1000;
 
+// The history's result of an operation: 0 for success, else the failure it reported, or 1 when it
+// failed without reporting one.
+ResultCode OperationResultCode(uint32_t result, ResultCode reportedFailure) {
+    if (result == 1)
+        return 0;
+    return reportedFailure != 0 ? reportedFailure : 1;
+}
+
 } // namespace
 
 const CVrkThread::HandlerRow CVrkThread::kHandlers[] = {
     {UM_REQ_INIT, &CVrkThread::OnInitialize},
     {UM_REQ_LOAD_DOWNLOAD_FILE, &CVrkThread::OnLoadDownloadFile},
-    {UM_REQ_READ, &CVrkThread::OnRead},
-    {UM_REQ_ERASE, &CVrkThread::OnErase},
-    {UM_REQ_UPDATE, &CVrkThread::OnUpdate},
-    {UM_REQ_DOWNLOAD, &CVrkThread::OnDownload},
-    {UM_REQ_CHECK_DEV_INFO, &CVrkThread::OnCheckDevInfo},
-    {UM_REQ_WAIT_CHECK_DEV_INFO, &CVrkThread::OnWaitCheckDevInfo},
-    {UM_REQ_GET_FW_VERSION, &CVrkThread::OnGetFwVersion},
-    {UM_REQ_LOAD_FW_VERSION, &CVrkThread::OnLoadFwVersion},
+    {UM_REQ_READ, &CVrkThread::OnRead, "read", ImageRole::ReadInto},
+    {UM_REQ_ERASE, &CVrkThread::OnErase, "erase", ImageRole::None, true},
+    {UM_REQ_UPDATE, &CVrkThread::OnUpdate, "update", ImageRole::WriteFromUpload, true},
+    {UM_REQ_DOWNLOAD, &CVrkThread::OnDownload, "download", ImageRole::WriteFromDownload, true},
+    {UM_REQ_CHECK_DEV_INFO, &CVrkThread::OnCheckDevInfo, "check-device"},
+    {UM_REQ_WAIT_CHECK_DEV_INFO, &CVrkThread::OnWaitCheckDevInfo, "check-device"},
+    {UM_REQ_GET_FW_VERSION, &CVrkThread::OnGetFwVersion, "get-fw-version"},
+    {UM_REQ_LOAD_FW_VERSION, &CVrkThread::OnLoadFwVersion, "get-fw-version"},
     {UM_REQ_UPDATE_ALL, &CVrkThread::OnUpdateAll},
     {UM_REQ_CHECK_READERS, &CVrkThread::OnCheckReaders},
 };
@@ -115,11 +126,80 @@ void CVrkThread::Dispatch(const Request& request) {
     }
     for (const HandlerRow& row : kHandlers) {
         if (row.id == request.id) {
-            (this->*row.handler)(*g_pDevTypeInfo, request.wParam, request.lParam);
+            RunRecorded(row, *g_pDevTypeInfo, request);
             return;
         }
     }
     TraceLine(scope, "Unknown request\n");
+}
+
+void CVrkThread::RunRecorded(const HandlerRow& row, CDevTypeInfo& dev, const Request& request) {
+    if (!row.operation) {
+        (void)(this->*row.handler)(dev, request.wParam, request.lParam);
+        return;
+    }
+    const std::string tool = HistoryToolName(g_dwCustomizeUI);
+    // A backup that failed has been reported; nothing is written.
+    if (row.backup && !BackupBeforeWrite(dev, tool))
+        return;
+    const uint32_t start = platform::GetTickCount();
+    OperationRecord record = StartRecord(tool, row.operation);
+    ResultCode failure = 0;
+    uint32_t result = 0;
+    {
+        BroadcastCapture capture;
+        result = (this->*row.handler)(dev, request.wParam, request.lParam);
+        failure = capture.LastFailure();
+    }
+    std::span<const uint8_t> image;
+    switch (row.image) {
+    case ImageRole::None:
+        break;
+    case ImageRole::ReadInto:
+        image = {dev.GetDataUp(), dev.GetDataUpSize()};
+        if (result == 1 && !image.empty())
+            record.dumpSha256 = Sha256Hex(image);
+        break;
+    case ImageRole::WriteFromUpload:
+    case ImageRole::WriteFromDownload:
+        if (row.image == ImageRole::WriteFromUpload) {
+            image = {dev.GetDataUp(), dev.GetDataUpSize()};
+            record.serial = dev.UploadFields().GetSerialNumber();
+        } else {
+            image = {dev.GetDataDown(), dev.GetDataDownSize()};
+            record.imagePath = dev.m_strDownloadFile;
+            record.serial = dev.DownloadFields().GetSerialNumber();
+        }
+        if (!image.empty())
+            record.imageSha256 = Sha256Hex(image);
+        break;
+    }
+    AddReaderIdentity(record, dev, image);
+    FinishRecord(record, start, OperationResultCode(result, failure));
+}
+
+uint32_t CVrkThread::RecordedFirmwareStep(CDevTypeInfo& dev, uint32_t socket,
+                                          uint32_t (CDevTypeInfo::*step)(uint32_t), uint32_t argument) {
+    const uint32_t start = platform::GetTickCount();
+    OperationRecord record = StartRecord(HistoryToolName(g_dwCustomizeUI), "update-firmware");
+    if (socket != 0)
+        record.socket = socket;
+    ResultCode failure = 0;
+    uint32_t result = 0;
+    {
+        BroadcastCapture capture;
+        result = (dev.*step)(argument);
+        failure = capture.LastFailure();
+    }
+    std::span<const uint8_t> image(dev.GetDataDown(), dev.GetDataDownSize());
+    record.imagePath = dev.m_strDownloadFile;
+    if (!image.empty())
+        record.imageSha256 = Sha256Hex(image);
+    if (socket >= 1 && socket <= CDevTypeInfo::kSocketCount)
+        record.serial = dev.m_strSocketText[socket - 1];
+    AddReaderIdentity(record, dev, image);
+    FinishRecord(record, start, OperationResultCode(result, failure));
+    return result;
 }
 
 void CVrkThread::InitInstance() {
@@ -143,71 +223,76 @@ void CVrkThread::ReportUploadImage(CDevTypeInfo& dev) {
     BroadcastResult(UM_IMAGE_CHANGED, dev.CheckUploadImage() ? 1 : 0, 0);
 }
 
-void CVrkThread::OnInitialize(CDevTypeInfo& dev, uintptr_t, intptr_t) {
+uint32_t CVrkThread::OnInitialize(CDevTypeInfo& dev, uintptr_t, intptr_t) {
     if (!dev.LoadLib()) {
         BroadcastResult(UM_FATAL, IDS_LOAD_LIB_FAIL, 0);
-        return;
+        return 0;
     }
     if (!dev.LoadFun()) {
         BroadcastResult(UM_FATAL, IDS_LOAD_FUN_FAIL, 0);
-        return;
+        return 0;
     }
     // The default image and its vendor window are in place before a dialog reacts to UM_LIB_READY.
     LoadDefaultImage(dev);
     dev.CheckUploadImage();
     BroadcastResult(UM_LIB_READY, 0, 0);
+    return 1;
 }
 
-void CVrkThread::OnDownload(CDevTypeInfo& dev, uintptr_t, intptr_t) {
-    dev.DT_Download();
+uint32_t CVrkThread::OnDownload(CDevTypeInfo& dev, uintptr_t, intptr_t) {
+    return dev.DT_Download();
 }
 
-void CVrkThread::OnErase(CDevTypeInfo& dev, uintptr_t, intptr_t) {
-    dev.DT_Erase();
+uint32_t CVrkThread::OnErase(CDevTypeInfo& dev, uintptr_t, intptr_t) {
+    uint32_t result = dev.DT_Erase();
     LoadDefaultImage(dev);
     ReportUploadImage(dev);
+    return result;
 }
 
-void CVrkThread::OnUpdate(CDevTypeInfo& dev, uintptr_t, intptr_t) {
-    dev.DT_Update();
+uint32_t CVrkThread::OnUpdate(CDevTypeInfo& dev, uintptr_t, intptr_t) {
+    return dev.DT_Update();
 }
 
-void CVrkThread::OnRead(CDevTypeInfo& dev, uintptr_t, intptr_t lParam) {
+uint32_t CVrkThread::OnRead(CDevTypeInfo& dev, uintptr_t, intptr_t lParam) {
     uint32_t read = dev.DT_Read();
     // A quiet read leaves the upload image as the read left it and tells no dialog.
     if (lParam != 0)
-        return;
+        return read;
     if (read == 0)
         LoadDefaultImage(dev);
     ReportUploadImage(dev);
+    return read;
 }
 
-void CVrkThread::OnCheckDevInfo(CDevTypeInfo& dev, uintptr_t, intptr_t) {
-    dev.DT_CheckDevInfo();
+uint32_t CVrkThread::OnCheckDevInfo(CDevTypeInfo& dev, uintptr_t, intptr_t) {
+    return dev.DT_CheckDevInfo();
 }
 
-void CVrkThread::OnWaitCheckDevInfo(CDevTypeInfo& dev, uintptr_t wParam, intptr_t) {
-    dev.DT_WaitCheckDevInfo(static_cast<uint32_t>(wParam));
+uint32_t CVrkThread::OnWaitCheckDevInfo(CDevTypeInfo& dev, uintptr_t wParam, intptr_t) {
+    return dev.DT_WaitCheckDevInfo(static_cast<uint32_t>(wParam));
 }
 
-void CVrkThread::OnGetFwVersion(CDevTypeInfo& dev, uintptr_t, intptr_t) {
-    dev.DT_GetFwVersion();
+uint32_t CVrkThread::OnGetFwVersion(CDevTypeInfo& dev, uintptr_t, intptr_t) {
+    return dev.DT_GetFwVersion();
 }
 
-void CVrkThread::OnLoadFwVersion(CDevTypeInfo& dev, uintptr_t, intptr_t) {
-    dev.DT_LoadFwVersion();
+uint32_t CVrkThread::OnLoadFwVersion(CDevTypeInfo& dev, uintptr_t, intptr_t) {
+    uint32_t result = dev.DT_LoadFwVersion();
     // The requesting dialog waits for this event, whether or not the operation succeeded.
     if (g_pPatchPkgDlg3Hooks)
         g_pPatchPkgDlg3Hooks->SignalCompletion();
     else if (g_pPatchPkgDlg6Hooks)
         g_pPatchPkgDlg6Hooks->SignalCompletion();
+    return result;
 }
 
-void CVrkThread::OnUpdateAll(CDevTypeInfo& dev, uintptr_t, intptr_t) {
+uint32_t CVrkThread::OnUpdateAll(CDevTypeInfo& dev, uintptr_t, intptr_t) {
     if (g_dwCustomizeUI == kStationUI)
         UpdateStation(dev);
     else
         UpdateReaders(dev);
+    return 1;
 }
 
 void CVrkThread::UpdateStation(CDevTypeInfo& dev) {
@@ -216,7 +301,7 @@ void CVrkThread::UpdateStation(CDevTypeInfo& dev) {
         m_nCurSocket = static_cast<int32_t>(index + 1);
         BroadcastResult(UM_SOCKET_BEGIN, index, 0);
         ReportProgress(0);
-        if (!dev.DT_UpdateSocket(index + 1)) {
+        if (!RecordedFirmwareStep(dev, index + 1, &CDevTypeInfo::DT_UpdateSocket, index + 1)) {
             TraceLine(scope, "Socket %u failed\n", index + 1);
             platform::Sleep(kSocketFailPauseMs);
             BroadcastResult(UM_UPDATE_STOPPED, 0, 0);
@@ -233,7 +318,7 @@ void CVrkThread::UpdateReaders(CDevTypeInfo& dev) {
     const uint32_t count = dev.m_dwDevCount;
     for (uint32_t n = 1; n <= count; ++n) {
         ReportProgress(0);
-        if (!dev.DT_UpdateReader(n)) {
+        if (!RecordedFirmwareStep(dev, 0, &CDevTypeInfo::DT_UpdateReader, n)) {
             TraceLine(scope, "Reader %u of %u failed\n", n, count);
             platform::Sleep(kReaderFailPauseMs);
             BroadcastResult(UM_UPDATE_STOPPED, 0, 0);
@@ -245,15 +330,16 @@ void CVrkThread::UpdateReaders(CDevTypeInfo& dev) {
     BroadcastResult(UM_ALL_UPDATED, 0, 0);
 }
 
-void CVrkThread::OnLoadDownloadFile(CDevTypeInfo& dev, uintptr_t, intptr_t lParam) {
+uint32_t CVrkThread::OnLoadDownloadFile(CDevTypeInfo& dev, uintptr_t, intptr_t lParam) {
     if (!dev.LoadDownloadFile()) {
         ReportFailure(IDS_LOAD_FILE_DATA_FAIL);
-        return;
+        return 0;
     }
     BroadcastResult(UM_FILE_LOADED, dev.CheckDownloadImage() ? 1 : 0, lParam);
+    return 1;
 }
 
-void CVrkThread::OnCheckReaders(CDevTypeInfo& dev, uintptr_t, intptr_t lParam) {
+uint32_t CVrkThread::OnCheckReaders(CDevTypeInfo& dev, uintptr_t, intptr_t lParam) {
     dev.DT_ScanReaders(static_cast<uint32_t>(lParam));
     if (dev.m_dwDevCount != 0) {
         dev.DT_CheckReaders();
@@ -267,6 +353,7 @@ void CVrkThread::OnCheckReaders(CDevTypeInfo& dev, uintptr_t, intptr_t lParam) {
     }
     if (g_pPatchPkgDlg6Hooks)
         g_pPatchPkgDlg6Hooks->ClearScanPending();
+    return 1;
 }
 
 CVrkThread* StartVrkThread() {

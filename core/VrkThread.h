@@ -47,10 +47,18 @@ private:
         uintptr_t wParam;
         intptr_t lParam;
     };
-    using Handler = void (CVrkThread::*)(CDevTypeInfo&, uintptr_t, intptr_t);
+    // A handler returns the device operation's result (1 success, 0 failure).
+    using Handler = uint32_t (CVrkThread::*)(CDevTypeInfo&, uintptr_t, intptr_t);
+    // Which image a recorded operation wrote or read.
+    enum class ImageRole { None, ReadInto, WriteFromUpload, WriteFromDownload };
     struct HandlerRow {
         uint32_t id;
         Handler handler;
+        // The history's name of the operation; nullptr: not recorded (or recorded step by step).
+        const char* operation = nullptr;
+        ImageRole image = ImageRole::None;
+        // Whether the memory is backed up first when a backup folder is configured.
+        bool backup = false;
     };
     static const HandlerRow kHandlers[];
 
@@ -60,21 +68,26 @@ private:
     void InitInstance();
     void ExitInstance();
 
-    void OnInitialize(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
-    void OnDownload(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
-    void OnErase(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
-    void OnUpdate(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
-    void OnRead(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
-    void OnCheckDevInfo(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
-    void OnWaitCheckDevInfo(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
-    void OnGetFwVersion(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
-    void OnLoadFwVersion(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
-    void OnUpdateAll(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
-    void OnLoadDownloadFile(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
-    void OnCheckReaders(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
+    uint32_t OnInitialize(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
+    uint32_t OnDownload(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
+    uint32_t OnErase(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
+    uint32_t OnUpdate(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
+    uint32_t OnRead(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
+    uint32_t OnCheckDevInfo(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
+    uint32_t OnWaitCheckDevInfo(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
+    uint32_t OnGetFwVersion(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
+    uint32_t OnLoadFwVersion(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
+    uint32_t OnUpdateAll(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
+    uint32_t OnLoadDownloadFile(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
+    uint32_t OnCheckReaders(CDevTypeInfo& dev, uintptr_t wParam, intptr_t lParam);
 
     void UpdateStation(CDevTypeInfo& dev);
     void UpdateReaders(CDevTypeInfo& dev);
+    // Runs a row's handler between its backup and its history record.
+    void RunRecorded(const HandlerRow& row, CDevTypeInfo& dev, const Request& request);
+    // One firmware update of a reader or station socket (socket 0: not the station), recorded.
+    uint32_t RecordedFirmwareStep(CDevTypeInfo& dev, uint32_t socket,
+                                  uint32_t (CDevTypeInfo::*step)(uint32_t), uint32_t argument);
     static void LoadDefaultImage(CDevTypeInfo& dev);
     // Posts UM_IMAGE_CHANGED with the check result of the upload image.
     static void ReportUploadImage(CDevTypeInfo& dev);

@@ -1,6 +1,8 @@
 #include "device/DevTypeInfo.h"
 
 #include "core/Broadcast.h"
+#include "core/MemoryBackup.h"
+#include "core/OperationHistory.h"
 #include "core/Reports.h"
 #include "core/ResultCodes.h"
 #include "model/ImageChecks.h"
@@ -79,6 +81,14 @@ uint32_t CDevTypeInfo::DT_SilentReadTxt(const std::string&) {
 }
 uint32_t CDevTypeInfo::DT_SilentErase(uint32_t) {
     return SilentNotSupported();
+}
+
+uint32_t CDevTypeInfo::DT_SilentBackup() {
+    return BackupBeforeWrite(*this, "cli");
+}
+
+void CDevTypeInfo::DescribeSilentRun(char option, const std::string& argument, OperationRecord& record) {
+    ::DescribeSilentRun(*this, option, argument, record);
 }
 
 void CDevTypeInfo::CloseSession() {

@@ -54,6 +54,8 @@ public:
     uint32_t DT_SilentReadBin(const std::string& path) override;
     uint32_t DT_SilentReadTxt(const std::string& path) override;
     uint32_t DT_SilentErase(uint32_t reset) override;
+    uint32_t DT_SilentBackup() override;
+    void DescribeSilentRun(char option, const std::string& argument, OperationRecord& record) override;
 
     uint32_t LoadLib() override { return CVrkLibExternalUse::LoadLib(); }
     uint32_t LoadFun() override { return CVrkLibExternalUse::LoadFun(); }

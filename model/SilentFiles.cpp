@@ -142,12 +142,17 @@ bool CanWrite(const std::string& path, size_t size, const uint8_t* data) {
 
 } // namespace
 
-bool PrepareOutputPath(std::string& path) {
+std::string AbsoluteOutputPath(std::string path) {
     if (!IsAbsoluteOutputPath(path)) {
         std::string cwd = platform::CurrentDirectory();
         if (!cwd.empty())
             path = cwd + kSeparator + path;
     }
+    return path;
+}
+
+bool PrepareOutputPath(std::string& path) {
+    path = AbsoluteOutputPath(path);
     for (size_t slash = FirstFolderEnd(path); slash != std::string::npos;
          slash = path.find_first_of(kSeparators, slash + 1)) {
         std::string folder = path.substr(0, slash);

@@ -6,6 +6,9 @@
 
 // File output of the command-line dumps (-r, -t).
 
+// A relative path taken from the current working directory; an absolute one as it is.
+std::string AbsoluteOutputPath(std::string path);
+
 // Makes a relative path absolute against the current working directory and creates every missing
 // folder of it, outermost first. When a folder cannot be created, prints
 // "Create Directory (<folder>) : Failed !" on standard error and returns false; the path is then left

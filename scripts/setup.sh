@@ -5,7 +5,8 @@ set -euo pipefail
 
 QUILLIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QUILLIX_BUILD_DIR=${QUILLIX_BUILD_DIR:-$QUILLIX_ROOT/build}
-QUILLIX_PACKAGES=(cmake make g++ pkg-config ccache libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev groff-base)
+QUILLIX_PACKAGES=(cmake make g++ pkg-config ccache libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev groff-base
+    libsqlite3-dev)
 if [ "${QUILLIX_GUI:-ON}" = ON ] && [ -f "$QUILLIX_ROOT/ui/CMakeLists.txt" ]; then
     QUILLIX_PACKAGES+=(qt6-base-dev libgl-dev qt6-qpa-plugins)
 fi
