@@ -257,15 +257,19 @@ std::optional<uint64_t> HistoryStore::Count(const HistoryFilter& filter, std::st
 }
 
 std::optional<OperationRecord> HistoryStore::FirstSuccessfulWrite(const std::string& serial,
-                                                                  std::string& error) {
+                                                                  std::string& error,
+                                                                  const std::string& otherThan) {
     std::lock_guard lock(m_Lock);
-    Statement select(m_pDb, std::string("SELECT ") + kColumns +
-                                " FROM operations WHERE serial = ? AND result = 0 ORDER BY id LIMIT 1");
+    Statement select(m_pDb,
+                     std::string("SELECT ") + kColumns +
+                         " FROM operations WHERE serial = ?1 AND result = 0"
+                         " AND (?2 IS NULL OR location IS NULL OR location <> ?2) ORDER BY id LIMIT 1");
     if (!select) {
         error = LastError(m_pDb);
         return std::nullopt;
     }
     select.BindText(1, serial);
+    select.BindText(2, otherThan);
     int step = sqlite3_step(select.get());
     if (step == SQLITE_ROW)
         return RowToRecord(select.get());

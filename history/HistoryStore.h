@@ -31,8 +31,10 @@ public:
     std::vector<OperationRecord> Query(const HistoryFilter& filter, std::string& error);
     std::optional<uint64_t> Count(const HistoryFilter& filter, std::string& error);
 
-    // The first successful write of this serial number to a reader, if any.
-    std::optional<OperationRecord> FirstSuccessfulWrite(const std::string& serial, std::string& error);
+    // The first successful write of this serial number to a reader, if any; with otherThan, only to a
+    // reader whose location differs from it.
+    std::optional<OperationRecord> FirstSuccessfulWrite(const std::string& serial, std::string& error,
+                                                        const std::string& otherThan = "");
 
 private:
     explicit HistoryStore(sqlite3* db) : m_pDb(db) {}

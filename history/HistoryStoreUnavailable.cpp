@@ -28,7 +28,8 @@ std::optional<uint64_t> HistoryStore::Count(const HistoryFilter&, std::string& e
     return std::nullopt;
 }
 
-std::optional<OperationRecord> HistoryStore::FirstSuccessfulWrite(const std::string&, std::string& error) {
+std::optional<OperationRecord> HistoryStore::FirstSuccessfulWrite(const std::string&, std::string& error,
+                                                                  const std::string&) {
     error = "this build keeps no operation history";
     return std::nullopt;
 }

@@ -2,8 +2,10 @@
 
 #include "core/Broadcast.h"
 #include "core/MessageIds.h"
+#include "core/OperationHistory.h"
 #include "core/UpdateDialogHooks.h"
 #include "device/DevTypeClasses.h"
+#include "model/ConfigIni.h"
 #include "model/DefaultImages.h"
 #include "model/IcTypeIni.h"
 #include "platform/FakeClock.h"
@@ -638,5 +640,135 @@ TEST_F(VrkThreadTest, ReaderCheckSequence) {
         ASSERT_GE(timed.size(), 2u);
         timed.resize(timed.size() - 2); // the worker's end
         EXPECT_EQ(timed, c.expected);
+    }
+}
+
+namespace {
+
+// Keeps the records in memory; with `fail` it refuses them as an unwritable database does.
+class MemoryRecorder : public IHistoryRecorder {
+public:
+    MemoryRecorder() { SetHistoryRecorderOverride(this); }
+    ~MemoryRecorder() override { SetHistoryRecorderOverride(nullptr); }
+    bool Append(const OperationRecord& record, std::string& error) override {
+        std::lock_guard lock(m_lock);
+        if (fail) {
+            error = "disk I/O error";
+            return false;
+        }
+        records.push_back(record);
+        return true;
+    }
+    std::vector<std::string> Summary() const {
+        std::vector<std::string> lines;
+        for (const OperationRecord& r : records)
+            lines.push_back(platform::StrPrintf("%s %s %u socket %u serial %s", r.tool.c_str(),
+                                                r.operation.c_str(), r.result, r.socket.value_or(0),
+                                                r.serial.c_str()));
+        return lines;
+    }
+
+    bool fail = false;
+    std::vector<OperationRecord> records;
+
+private:
+    std::mutex m_lock;
+};
+
+} // namespace
+
+TEST_F(VrkThreadTest, EveryDeviceRequestEndsWithOneRecord) {
+    struct Case {
+        const char* name;
+        uint32_t customizeUI;
+        std::vector<std::array<uint64_t, 3>> requests;
+        std::vector<std::string> failing;
+        std::vector<std::string> records;
+    } cases[] = {
+        {"read", 0, {{UM_REQ_READ, 0, 0}}, {}, {"main read 0 socket 0 serial "}},
+        {"failed read keeps its code",
+         0,
+         {{UM_REQ_READ, 0, 0}},
+         {"DT_Read"},
+         {"main read 41511 socket 0 serial "}},
+        {"download, erase and update",
+         0,
+         {{UM_REQ_DOWNLOAD, 0, 0}, {UM_REQ_ERASE, 0, 0}, {UM_REQ_UPDATE, 0, 0}},
+         {"DT_Erase"},
+         {"main download 0 socket 0 serial ", "main erase 1 socket 0 serial ",
+          "main update 0 socket 0 serial 000000000001"}},
+        {"loading a file reaches no reader", 0, {{UM_REQ_LOAD_DOWNLOAD_FILE, 0, 0}}, {}, {}},
+        {"station, one record per socket, up to the failing one",
+         5,
+         {{UM_REQ_UPDATE_ALL, 0, 0}},
+         {"DT_UpdateSocket(2) current 2"},
+         {"station update-firmware 0 socket 1 serial SN-A",
+          "station update-firmware 1 socket 2 serial SN-B"}},
+        {"update tool", 1, {{UM_REQ_CHECK_DEV_INFO, 0, 0}}, {}, {"update-1 check-device 0 socket 0 serial "}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        MemoryRecorder recorder;
+        RecordingDevice& device = UseRecordingDevice();
+        device.failing = c.failing;
+        device.m_readImage = DefaultImage();
+        device.m_strSocketText[0] = "SN-A";
+        device.m_strSocketText[1] = "SN-B";
+        g_dwCustomizeUI = c.customizeUI;
+        g_pMainDlg = &m_dialog;
+        Run(c.requests);
+        EXPECT_EQ(recorder.Summary(), c.records);
+    }
+}
+
+TEST_F(VrkThreadTest, HistoryThatCannotBeWrittenOnlyAddsANote) {
+    MemoryRecorder recorder;
+    recorder.fail = true;
+    UseRecordingDevice();
+    g_pMainDlg = &m_dialog;
+    Run({{UM_REQ_DOWNLOAD, 0, 0}});
+    EXPECT_EQ(m_journal.Plain(), Framed({"DT_Download cancel 0", Message(UM_HISTORY_NOTE, 0, 0)}));
+    EXPECT_NE(LastHistoryNote().find("disk I/O error"), std::string::npos) << LastHistoryNote();
+}
+
+TEST_F(VrkThreadTest, BackupReadsQuietlyBeforeTheWriteAndAFailedOneStopsIt) {
+    struct Case {
+        const char* name;
+        bool folderIsAFile;
+        std::vector<std::string> expected;
+        std::vector<std::string> records;
+    } cases[] = {
+        {"backup written",
+         false,
+         {"DT_Read", "DT_Download cancel 0"},
+         {"main backup 0 socket 0 serial ", "main download 0 socket 0 serial "}},
+        {"backup fails",
+         true,
+         {"DT_Read", Message(UM_FAIL, 41531, 0)},
+         {"main backup 41531 socket 0 serial "}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        m_journal.Clear();
+        MemoryRecorder recorder;
+        RecordingDevice& device = UseRecordingDevice();
+        device.m_readImage = DefaultImage();
+        if (c.folderIsAFile)
+            m_folder->Write("backups", "not a folder");
+        CIniFile config;
+        config.SetEntry("Quillix Config", "Backup Folder", "backups");
+        g_pConfigIni = &config;
+        g_pMainDlg = &m_dialog;
+        Run({{UM_REQ_DOWNLOAD, 0, 0}});
+        g_pConfigIni = nullptr;
+        EXPECT_EQ(m_journal.Plain(), Framed(c.expected));
+        EXPECT_EQ(recorder.Summary(), c.records);
+        if (!c.folderIsAFile) {
+            ASSERT_EQ(recorder.records.size(), 2u);
+            EXPECT_EQ(testsupport::ReadFileBytes(recorder.records[0].dumpPath),
+                      std::string(device.m_readImage.begin(), device.m_readImage.end()));
+        }
     }
 }

@@ -165,6 +165,17 @@ TEST_F(HistoryStoreTest, FirstSuccessfulWriteSkipsFailuresAndKeepsTheFirst) {
     EXPECT_EQ(error, "");
 }
 
+TEST_F(HistoryStoreTest, FirstSuccessfulWriteToAnotherReader) {
+    OperationRecord here = Record("2026-12-10T08:00:00.000Z", "update-firmware", "SN9", 0);
+    here.location = "00010001";
+    Add(here);
+    std::string error;
+    EXPECT_FALSE(m_store->FirstSuccessfulWrite("SN9", error, "00010001")) << "the same reader again";
+    std::optional<OperationRecord> other = m_store->FirstSuccessfulWrite("SN9", error, "00020001");
+    ASSERT_TRUE(other) << error;
+    EXPECT_EQ(other->location, "00010001");
+}
+
 TEST(HistoryStoreOpen, RefusesWhatIsNoHistory) {
     TempDir dir;
     dir.Write("file", "not a folder");
