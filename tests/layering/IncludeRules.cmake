@@ -14,11 +14,16 @@ quillix_layer(library-interface FILES device/QdCRLibApi.h device/VrkEntries.h MA
 quillix_layer(model FILES model/ app/TraceLog. app/Messages. core/ResultCodes.h MAY_INCLUDE platform)
 # The result channel the device operations post into (dialog interface, broadcast, message ids,
 # cancel flag, dialog hooks) and the command-line parser.
-quillix_layer(core FILES core/ MAY_INCLUDE model)
+# The operation history's records and database: nothing of the tool.
+quillix_layer(history FILES history/ MAY_INCLUDE platform)
+quillix_layer(core FILES core/ MAY_INCLUDE model history)
 # Device-type classes, flows and the reader session.
 quillix_layer(device FILES device/ MAY_INCLUDE core library-interface)
 # The worker thread: it runs the device-type object's operations, so it sits above device/.
-quillix_layer(worker FILES core/VrkThread. MAY_INCLUDE device)
+# The history's records and backups read the device-type object too.
+quillix_layer(worker FILES core/VrkThread. core/OperationHistory.cpp core/MemoryBackup.cpp MAY_INCLUDE device)
+# quillix-history reads the settings the tool records by.
+quillix_layer(history-tool FILES history/tool/ MAY_INCLUDE worker)
 # The dialogs' decisions without Qt.
 quillix_layer(view FILES view/ MAY_INCLUDE device)
 # The program: start-up, the dialog module's loader, exit statuses, main().
@@ -31,5 +36,5 @@ quillix_layer(image-tool FILES tools/image/ MAY_INCLUDE app view)
 quillix_layer(sim FILES sim/ MAY_INCLUDE library-interface model)
 
 # Tests, benchmarks and fuzzers build on everything but the dialogs; only the dialog tests use Qt.
-quillix_layer(tests FILES tests/ bench/ fuzz/ MAY_INCLUDE app view sim image-tool)
+quillix_layer(tests FILES tests/ bench/ fuzz/ MAY_INCLUDE app view sim image-tool history-tool)
 quillix_layer(ui-tests FILES tests/ui/ MAY_INCLUDE tests ui QT)
