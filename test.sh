@@ -18,6 +18,14 @@ esac
 
 # The manual-page and desktop-entry checks of the suite.
 quillix_install_packages man-db groff-base desktop-file-utils
+# The GUI tests draw every dialog state into this folder; it is named at the end, also after a failure.
+print_screenshots() {
+    if [ -d "$QUILLIX_BUILD_DIR/screenshots" ]; then
+        echo "Screenshots of every dialog state: $QUILLIX_BUILD_DIR/screenshots"
+    fi
+}
+trap print_screenshots EXIT
+
 quillix_build "$QUILLIX_BUILD_DIR"
 quillix_test default "$QUILLIX_BUILD_DIR" -j "$(nproc)"
 

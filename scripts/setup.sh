@@ -8,7 +8,9 @@ QUILLIX_BUILD_DIR=${QUILLIX_BUILD_DIR:-$QUILLIX_ROOT/build}
 QUILLIX_PACKAGES=(cmake make g++ pkg-config ccache libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev groff-base
     libsqlite3-dev)
 if [ "${QUILLIX_GUI:-ON}" = ON ] && [ -f "$QUILLIX_ROOT/ui/CMakeLists.txt" ]; then
-    QUILLIX_PACKAGES+=(qt6-base-dev libgl-dev qt6-qpa-plugins)
+    # fonts-liberation2: the dialog font (ui/DialogFont.cpp), so the dialogs and their layout check look
+    # the same in CI and on a desktop.
+    QUILLIX_PACKAGES+=(qt6-base-dev libgl-dev qt6-qpa-plugins fonts-liberation2)
 fi
 
 quillix_missing_packages() {

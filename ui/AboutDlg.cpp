@@ -3,6 +3,7 @@
 #include "app/QuillixApp.h"
 #include "platform/Text.h"
 #include "ui/AppIcon.h"
+#include "ui/DialogFont.h"
 #include "ui/DialogUnits.h"
 #include "ui/QtText.h"
 #include "ui/ResultDialog.h"
@@ -28,6 +29,7 @@ std::string AboutVersionText(const char* version) {
 }
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    setFont(DialogFont());
     const DialogBaseUnits units = BaseUnitsOf(font());
     setWindowTitle(QStringLiteral("About Quillix"));
     setFixedSize(DluToPixelsX(300, units), DluToPixelsY(150, units));

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QVariant>
 #include <QWidget>
 
 namespace {
@@ -39,4 +40,5 @@ QRect DluToPixels(const DluRect& rect, DialogBaseUnits units) {
 
 void PlaceControl(QWidget* control, const DluRect& rect, DialogBaseUnits units) {
     control->setGeometry(DluToPixels(rect, units));
+    control->setProperty(kTemplateRectProperty, QRect(rect.x, rect.y, rect.w, rect.h));
 }

@@ -28,5 +28,9 @@ int DluToPixelsX(int x, DialogBaseUnits units);
 int DluToPixelsY(int y, DialogBaseUnits units);
 QRect DluToPixels(const DluRect& rect, DialogBaseUnits units);
 
-// Puts a child widget where the template says.
+// Puts a child widget where the template says, and keeps the template's rectangle (dialog units) on it
+// as the property kTemplateRectProperty, so layout checks can tell the template's arrangement from what
+// the fonts made of it.
 void PlaceControl(QWidget* control, const DluRect& rect, DialogBaseUnits units);
+
+constexpr const char* kTemplateRectProperty = "templateRect";

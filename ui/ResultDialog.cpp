@@ -5,6 +5,7 @@
 #include "core/VrkThread.h"
 #include "platform/Clock.h"
 #include "ui/AboutDlg.h"
+#include "ui/DialogFont.h"
 
 #include <QAction>
 #include <QMetaObject>
@@ -20,7 +21,9 @@ QString ControlName(int id) {
     return QString::number(id);
 }
 
-CResultDialog::CResultDialog(QWidget* parent) : QDialog(parent), m_units(BaseUnitsOf(font())) {}
+CResultDialog::CResultDialog(QWidget* parent) : QDialog(parent), m_units(BaseUnitsOf(DialogFont())) {
+    setFont(DialogFont());
+}
 
 void CResultDialog::PostMessage(uint32_t id, uintptr_t wParam, intptr_t lParam) {
     QMetaObject::invokeMethod(

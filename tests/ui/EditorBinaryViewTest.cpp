@@ -1,12 +1,16 @@
+#include "platform/Text.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/editor/BinaryDump.h"
 #include "ui/editor/BinaryEditCtrl.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numeric>
 #include <vector>
 
@@ -76,12 +80,42 @@ TEST(BinaryDump, RowsStartOnTheirOwnLines) {
               "0008h:  08                      ; .");
 }
 
-TEST(BinaryDump, CellOfAnOffset) {
-    EXPECT_EQ(DumpCellOf(0).line, 1);
-    EXPECT_EQ(DumpCellOf(0).column, 8);
-    EXPECT_EQ(DumpCellOf(9).line, 2);
-    EXPECT_EQ(DumpCellOf(9).column, 11);
-    EXPECT_EQ(DumpCellOf(15).column, 29);
+struct CellCase {
+    uint32_t offset;
+    uint32_t startOffset;
+    int line;
+    int column;
+};
+
+class BinaryDumpCellTest : public testing::TestWithParam<CellCase> {};
+
+// The cell must sit on the row's hex digits whatever the width of the row's offset.
+TEST_P(BinaryDumpCellTest, StandsOnTheHexDigitsOfTheByte) {
+    const CellCase& c = GetParam();
+    const DumpCell cell = DumpCellOf(c.offset, c.startOffset);
+    EXPECT_EQ(cell.line, c.line);
+    EXPECT_EQ(cell.column, c.column);
+}
+
+INSTANTIATE_TEST_SUITE_P(Offsets, BinaryDumpCellTest,
+                         testing::Values(CellCase{0, 0, 1, 8}, CellCase{9, 0, 2, 11}, CellCase{15, 0, 2, 29},
+                                         CellCase{5, 0x100, 1, 23}, CellCase{5, 0x1FF00, 1, 24},
+                                         CellCase{8, 0xFFF8, 2, 9}, CellCase{0, 0xFFF8, 1, 8},
+                                         CellCase{7, 0x1000000, 1, 32}));
+
+// Each cell of every row of a large image falls on its byte's two hex digits.
+TEST(BinaryDump, CellsMatchTheRowsOfALargeImage) {
+    std::vector<uint8_t> image = Counting(0x20000);
+    const uint32_t start = 0x1FE00;
+    const std::vector<std::string> rows = BinaryDumpRows(image.data(), 0x20000, image.data() + start);
+    for (uint32_t offset = 0; offset < 0x200; ++offset) {
+        const DumpCell cell = DumpCellOf(offset, start);
+        ASSERT_LE(static_cast<size_t>(cell.line), rows.size());
+        const std::string& row = rows[static_cast<size_t>(cell.line - 1)];
+        EXPECT_EQ(row.substr(static_cast<size_t>(cell.column), 2),
+                  platform::StrPrintf("%02X", image[start + offset]))
+            << offset;
+    }
 }
 
 bool IsGrey(const QTextDocument* document, int line, int column) {
@@ -114,6 +148,43 @@ TEST(BinaryEditCtrl, HighlightMarksTheBytesHexDigits) {
     view.HighlightBytes(4090, 20);
     view.ShowBinary();
     EXPECT_FALSE(IsGrey(view.document(), 2, 11));
+}
+
+// A field at 0x1FF05 of a 128 KiB image whose view starts at its last 256 bytes (rows 1FF00h onward):
+// the dialog scrolls (5 / 8) + 1 whole lines and marks the field's two bytes.
+TEST(BinaryEditCtrl, FieldNearTheEndOfA128KiBImage) {
+    uitest::EnsureApplication();
+    std::vector<uint8_t> image = Counting(0x20000);
+    CBinaryEditCtrl view;
+    view.resize(600, 100);
+    view.InitUI();
+    view.SetData(image.data(), image.data() + 0x1FF00, 0x20000);
+    view.ShowBinary();
+    view.show();
+    uitest::PumpPending();
+    const uint32_t field = 0x1FF05 - 0x1FF00;
+    view.LineScroll(static_cast<int>(field / 8 + 1));
+    view.HighlightBytes(field, 2);
+    EXPECT_EQ(view.FirstVisibleLine(), 1);
+    // The view's top edge is the top of that line: no part of the header shows above it.
+    const QTextBlock first = view.document()->findBlockByNumber(1);
+    EXPECT_EQ(view.verticalScrollBar()->value(),
+              static_cast<int>(std::ceil(view.document()->documentLayout()->blockBoundingRect(first).top())));
+    const QTextDocument* document = view.document();
+    EXPECT_EQ(first.text().toStdString().substr(0, 9), "1FF00h:  ");
+    // "1FF00h:  00 01 02 03 04 05 06 ...": byte 5 stands at columns 24 and 25, byte 6 at 27 and 28.
+    std::string marked;
+    for (int column = 0; column < first.length() - 1; ++column)
+        marked += IsGrey(document, 1, column) ? 'x' : '.';
+    EXPECT_EQ(marked.substr(20, 12), "....xx.xx...");
+    uitest::SaveScreenshot(&view, "detail-hexview-128k-field-1FF05");
+
+    // Further scrolls keep whole lines at the top; scrolling back up stops at the header.
+    view.LineScroll(3);
+    EXPECT_EQ(view.FirstVisibleLine(), 4);
+    view.LineScroll(-10);
+    EXPECT_EQ(view.FirstVisibleLine(), 0);
+    EXPECT_EQ(view.verticalScrollBar()->value(), 0);
 }
 
 } // namespace

@@ -54,15 +54,23 @@ struct PageSetCase {
 
 class DetailPageSetTest : public DetailDlgTest, public testing::WithParamInterface<PageSetCase> {};
 
+// Every page of the set is shown in turn, each as its own screenshot.
 TEST_P(DetailPageSetTest, TabsFollowUiType) {
     Start(GetParam().uiType);
     EXPECT_EQ(Tabs(), GetParam().tabs);
-    uitest::SaveScreenshot(m_dlg.get(), std::string("detail-pages-uitype") + GetParam().uiType);
+    for (int tab = 0; tab < m_dlg->Sheet()->count(); ++tab) {
+        m_dlg->Sheet()->setCurrentIndex(tab);
+        uitest::PumpPending();
+        std::string caption = m_dlg->Sheet()->tabText(tab).toLower().replace(' ', '-').toStdString();
+        uitest::SaveScreenshot(m_dlg.get(), std::string("detail-uitype") + GetParam().uiType + "-tab" +
+                                                std::to_string(tab + 1) + "-" + caption);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     UiTypes, DetailPageSetTest,
     testing::Values(PageSetCase{"0", {"Advanced Property"}},
+                    PageSetCase{"3", {"Advanced Property", "Lun and String", "Socket and String"}},
                     PageSetCase{"9", {"Advanced Property", "Lun and String", "Vendor File"}},
                     PageSetCase{"31",
                                 {"Advanced Property", "Lun and String", "Socket and String", "Lun and String",

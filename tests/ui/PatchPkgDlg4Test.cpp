@@ -31,10 +31,13 @@ protected:
         Show<CPatchPkgDlg4>(&g_pPatchPkgDlg4);
         ASSERT_TRUE(PumpUntil([&] { return m_dlg->windowTitle().startsWith("Reader"); }));
     }
-    // Presses Check and waits until the result is shown.
-    std::string Check() {
+    // Presses Check and waits until the result is shown; `running` names a screenshot of the check
+    // under way.
+    std::string Check(const std::string& running = "") {
         Click(Dlg::IDC_CHECK);
         EXPECT_FALSE(Enabled(Dlg::IDC_CHECK));
+        if (!running.empty())
+            Screenshot(running);
         EXPECT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_CHECK) && !ResultText().empty(); }));
         uitest::PumpPending();
         return ResultText();
@@ -61,7 +64,8 @@ protected:
 TEST_F(PatchPkgDlg4Test, NoReferenceFileFails) {
     Start();
     EXPECT_EQ(m_dlg->windowTitle().toStdString(), "Reader Check 1.00 (Corvane USB Card Reader)");
-    EXPECT_EQ(Check(), "F/W compare FAIL");
+    Screenshot("firmware-check-ready");
+    EXPECT_EQ(Check("firmware-check-running"), "F/W compare FAIL");
     EXPECT_EQ(ColourAt(12), QColor(255, 0, 0));
     EXPECT_TRUE(m_boxes.shown.empty());
     Screenshot("firmware-check-fail");

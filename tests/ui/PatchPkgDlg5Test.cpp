@@ -202,6 +202,14 @@ TEST_F(PatchPkgDlg5Test, UpdatesAllThreeSocketsWithTheirSerialNumbers) {
     EXPECT_EQ(SerialOnReader(2), "SN3");
 }
 
+TEST_F(PatchPkgDlg5Test, StartedStationSaysItIsUpdating) {
+    Start();
+    Click(Dlg::IDC_START);
+    EXPECT_EQ(Message(), "Firmware Updating, please do not disconnect or power off host.");
+    Screenshot("station-running");
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(Dlg::IDC_START); }));
+}
+
 TEST_F(PatchPkgDlg5Test, SecondSocketFailingStopsTheStation) {
     Start();
     Sim().MustSim("fault 1 fail QDEraseFlash2 1000");

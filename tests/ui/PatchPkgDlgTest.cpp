@@ -67,6 +67,7 @@ TEST_F(PatchPkgDlgTest, UpdatesTheReaderAndShowsItsNewFirmware) {
     Sim().MustSim("set 0 status.8 0x21");
     Click(Dlg::IDC_UPDATE);
     EXPECT_EQ(Text(Dlg::IDC_UPDATE), "Cancel");
+    Screenshot("update-one-reader-running");
     WaitForBoxes(1);
     EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(IDS_FW_UPDATE_SUCCEED));
     EXPECT_EQ(m_boxes.shown[0].caption, "Line 3 Updater");
@@ -182,10 +183,20 @@ TEST_F(PatchPkgDlg3Test, ChoosesTheSectionOfTheReaderAndUpdates) {
     Screenshot("update-table-ready");
 
     Click(Dlg::IDC_UPDATE);
+    Screenshot("update-table-running");
     WaitForBoxes(1);
     EXPECT_EQ(m_boxes.shown[0].text, LoadMessage(IDS_FW_UPDATE_SUCCEED));
     EXPECT_EQ(m_boxes.shown[0].caption, "ReaderFF");
     WaitIdleWithStatus("Check Device Info Succeed.");
+    Screenshot("update-table-updated");
+
+    Sim().MustSim("fault 0 fail QDEraseFlash2 1000");
+    Click(Dlg::IDC_UPDATE);
+    WaitForBoxes(2);
+    EXPECT_EQ(m_boxes.shown[1].text, LoadMessage(IDS_ERASE_FLASH_FAIL));
+    EXPECT_EQ(m_boxes.shown[1].icon, MsgIcon::Error);
+    WaitIdleWithStatus("Check Device Info Succeed.");
+    Screenshot("update-table-failed");
 }
 
 TEST_F(PatchPkgDlg3Test, FirmwareFileThatCannotBeLoadedKeepsUpdateDisabled) {
@@ -247,6 +258,7 @@ TEST_F(PatchPkgDlg3Test, ReaderLeavingAndComingBackIsLookedAtAgain) {
     WaitIdleWithStatus(LoadMessage(IDS_DETECT_DEVICE_FAIL));
     EXPECT_EQ(Text(Dlg::IDC_UPDATE_INFO), "Firmware Information : N/A");
     EXPECT_FALSE(Enabled(Dlg::IDC_UPDATE));
+    Screenshot("update-table-no-reader");
     m_clock.ClearSleeps();
     Sim().MustSim("attach 0");
     WaitIdleWithStatus("Check Device Info Succeed.");
@@ -301,6 +313,16 @@ TEST_F(PatchPkgDlg6Test, ReaderWithoutFirmwareNamesItsPort) {
     Screenshot("update-all-readers-unknown-firmware");
 }
 
+TEST_F(PatchPkgDlg6Test, NoReaderLeavesUpdateDisabled) {
+    Start(1);
+    Sim().MustSim("detach 0");
+    ASSERT_TRUE(PumpUntil([&] { return Text(Dlg::IDC_STATUS) == LoadMessage(IDS_DETECT_DEVICE_FAIL); }))
+        << Text(Dlg::IDC_STATUS);
+    uitest::PumpPending();
+    EXPECT_FALSE(Enabled(Dlg::IDC_UPDATE));
+    Screenshot("update-all-readers-no-reader");
+}
+
 TEST_F(PatchPkgDlg6Test, SecondReaderFailingShowsOneErrorBoxAtTheEnd) {
     auto* dlg = Start(3);
     WaitReady(dlg);
@@ -308,6 +330,7 @@ TEST_F(PatchPkgDlg6Test, SecondReaderFailingShowsOneErrorBoxAtTheEnd) {
     Sim().MustSim("fault 0 fail QDEraseFlash2 1000 1");
     Click(Dlg::IDC_UPDATE);
     EXPECT_EQ(Text(Dlg::IDC_UPDATE), "Cancel");
+    Screenshot("update-all-readers-running");
     WaitForBoxes(1);
     ASSERT_TRUE(PumpUntil([&] { return Text(Dlg::IDC_UPDATE) == "Update" && !dlg->ScanPending(); }));
     ASSERT_EQ(m_boxes.shown.size(), 1u);

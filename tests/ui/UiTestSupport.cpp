@@ -5,6 +5,7 @@
 #include "model/IcTypeIni.h"
 #include "platform/Clock.h"
 #include "tests/support/ProcessGlobals.h"
+#include "tests/ui/LayoutCheck.h"
 
 #include <QApplication>
 #include <QDir>
@@ -46,6 +47,7 @@ void PumpPending() {
 }
 
 void SaveScreenshot(QWidget* widget, const std::string& name) {
+    ExpectLayoutFits(widget, name);
     QDir().mkpath(QStringLiteral(QUILLIX_SCREENSHOT_DIR));
     widget->grab().save(QStringLiteral(QUILLIX_SCREENSHOT_DIR "/%1.png").arg(QString::fromStdString(name)));
 }

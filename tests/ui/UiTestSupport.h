@@ -32,7 +32,8 @@ std::string SourceText(const std::string& relative);
 void LoadProject(const std::string& configPath);
 void UnloadProject();
 
-// Saves what the widget shows as build/screenshots/<name>.png.
+// Saves what the widget shows as build/screenshots/<name>.png, after checking that every text it shows
+// fits its control (tests/ui/LayoutCheck.h).
 void SaveScreenshot(QWidget* widget, const std::string& name);
 
 // Records every message box and answers from a queue (the default button once the queue is empty).

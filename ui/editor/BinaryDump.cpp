@@ -7,7 +7,11 @@
 namespace {
 
 constexpr uint32_t kBytesPerRow = 8;
-constexpr int kFirstHexColumn = 8;
+
+// "%04Xh:  ": the row's offset from the buffer start.
+std::string RowPrefix(uint32_t offset) {
+    return platform::StrPrintf("%04Xh:  ", offset);
+}
 
 char Printable(uint8_t byte) {
     return byte >= 0x21 && byte <= 0x7E ? static_cast<char>(byte) : '.';
@@ -23,15 +27,13 @@ std::vector<std::string> BinaryDumpRows(const uint8_t* data, uint32_t size, cons
     std::vector<std::string> rows;
     if (data == nullptr || size == 0)
         return rows;
-    uint32_t start = 0;
-    if (viewStart != nullptr && viewStart >= data && viewStart < data + size)
-        start = static_cast<uint32_t>(viewStart - data);
+    const uint32_t start = DumpStartOffset(data, size, viewStart);
     const uint32_t remaining = size - start;
     const uint32_t rowCount = std::min(((remaining - 1) >> 3) + 1, kBinaryDumpMaxRows);
     for (uint32_t row = 0; row < rowCount; ++row) {
         const uint32_t offset = start + kBytesPerRow * row;
         const uint32_t present = std::min(kBytesPerRow, size - offset);
-        std::string text = platform::StrPrintf("%04Xh:  ", offset);
+        std::string text = RowPrefix(offset);
         for (uint32_t j = 0; j < kBytesPerRow; ++j)
             text += j < present ? platform::StrPrintf("%02X ", data[offset + j]) : std::string("   ");
         text += "; ";
@@ -40,6 +42,12 @@ std::vector<std::string> BinaryDumpRows(const uint8_t* data, uint32_t size, cons
         rows.push_back(std::move(text));
     }
     return rows;
+}
+
+uint32_t DumpStartOffset(const uint8_t* data, uint32_t size, const uint8_t* viewStart) {
+    if (data != nullptr && viewStart != nullptr && viewStart >= data && viewStart < data + size)
+        return static_cast<uint32_t>(viewStart - data);
+    return 0;
 }
 
 std::string BinaryDumpText(const uint8_t* data, uint32_t size, const uint8_t* viewStart) {
@@ -51,6 +59,8 @@ std::string BinaryDumpText(const uint8_t* data, uint32_t size, const uint8_t* vi
     return text;
 }
 
-DumpCell DumpCellOf(uint32_t offset) {
-    return {static_cast<int>(offset >> 3) + 1, kFirstHexColumn + 3 * static_cast<int>(offset & 7)};
+DumpCell DumpCellOf(uint32_t offset, uint32_t startOffset) {
+    const uint32_t row = offset >> 3;
+    const auto prefix = static_cast<int>(RowPrefix(startOffset + kBytesPerRow * row).size());
+    return {static_cast<int>(row) + 1, prefix + 3 * static_cast<int>(offset & 7)};
 }

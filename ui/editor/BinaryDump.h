@@ -18,12 +18,18 @@ std::string BinaryDumpHeader(uint32_t size);
 // buffer has no rows.
 std::vector<std::string> BinaryDumpRows(const uint8_t* data, uint32_t size, const uint8_t* viewStart);
 
+// The offset of the first row from the buffer start: that of `viewStart` when it lies inside the
+// buffer, else 0.
+uint32_t DumpStartOffset(const uint8_t* data, uint32_t size, const uint8_t* viewStart);
+
 // Header and rows joined by line breaks, so row r is line r + 1.
 std::string BinaryDumpText(const uint8_t* data, uint32_t size, const uint8_t* viewStart);
 
-// Where the two hex digits of a byte stand: its line (the header is line 0) and its column.
+// Where the two hex digits of a byte stand: its line (the header is line 0) and its column. `offset`
+// counts from the first row, which starts `startOffset` bytes into the buffer; a row's offset takes four
+// hex digits or more (1FF00h), which moves its bytes to the right.
 struct DumpCell {
     int line;
     int column;
 };
-DumpCell DumpCellOf(uint32_t offset);
+DumpCell DumpCellOf(uint32_t offset, uint32_t startOffset);

@@ -1,25 +1,24 @@
 #include "ui/editor/BinaryEditCtrl.h"
 
+#include "ui/DialogFont.h"
 #include "ui/QtText.h"
 #include "ui/editor/BinaryDump.h"
 
-#include <QFontDatabase>
+#include <QAbstractTextDocumentLayout>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
 const QColor kHighlight(200, 200, 200);
 
-// "Courier New" where it is installed, else the system's fixed-pitch font.
+// 10 points, bold, fixed pitch.
 QFont DumpFont() {
-    QFont font = QFontDatabase::families().contains(QStringLiteral("Courier New"))
-                     ? QFont(QStringLiteral("Courier New"))
-                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    font.setPointSize(10);
+    QFont font = FixedPitchFont(10);
     font.setBold(true);
     return font;
 }
@@ -55,8 +54,9 @@ void CBinaryEditCtrl::ShowBinary() {
 void CBinaryEditCtrl::HighlightBytes(uint32_t offset, uint32_t count) {
     QTextCharFormat format;
     format.setBackground(kHighlight);
+    const uint32_t start = DumpStartOffset(m_pData, m_nSize, m_pViewStart);
     for (uint32_t i = 0; i < count; ++i) {
-        const DumpCell cell = DumpCellOf(offset + i);
+        const DumpCell cell = DumpCellOf(offset + i, start);
         QTextBlock block = document()->findBlockByNumber(cell.line);
         // Bytes beyond the rows shown have no cell to mark.
         if (!block.isValid() || block.length() < cell.column + 2)
@@ -68,7 +68,23 @@ void CBinaryEditCtrl::HighlightBytes(uint32_t offset, uint32_t count) {
     }
 }
 
+int CBinaryEditCtrl::FirstVisibleLine() const {
+    // The first line whose lower edge lies below the top of the view.
+    const int top = verticalScrollBar()->value();
+    const QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
+        if (layout->blockBoundingRect(block).bottom() > top)
+            return block.blockNumber();
+    return std::max(document()->blockCount() - 1, 0);
+}
+
 void CBinaryEditCtrl::LineScroll(int lines) {
-    QScrollBar* bar = verticalScrollBar();
-    bar->setValue(bar->value() + lines * fontMetrics().lineSpacing());
+    // Whole lines: the text is moved so that a line starts at the top edge, whatever the line height.
+    // The text is laid out in full first, so that the scroll range reaches every line.
+    document()->documentLayout()->documentSize();
+    const int last = std::max(document()->blockCount() - 1, 0);
+    const int target = std::clamp(FirstVisibleLine() + lines, 0, last);
+    const QTextBlock block = document()->findBlockByNumber(target);
+    const QRectF rect = document()->documentLayout()->blockBoundingRect(block);
+    verticalScrollBar()->setValue(target == 0 ? 0 : static_cast<int>(std::ceil(rect.top())));
 }

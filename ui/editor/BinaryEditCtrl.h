@@ -21,8 +21,10 @@ public:
     void ShowBinary();
     // Grey background on `count` bytes from image offset `offset`, until the text is next replaced.
     void HighlightBytes(uint32_t offset, uint32_t count);
-    // Scrolls the text by n lines (negative: up).
+    // Scrolls the text by n whole lines (negative: up); the bottom of the text stops it.
     void LineScroll(int lines);
+    // The line at the top of the view (the header is line 0).
+    int FirstVisibleLine() const;
 
     const uint8_t* m_pData = nullptr;
     const uint8_t* m_pViewStart = nullptr;

@@ -9,6 +9,7 @@
 #include "model/IcTypeIni.h"
 #include "model/SilentFiles.h"
 #include "platform/Text.h"
+#include "ui/DialogFont.h"
 #include "ui/FileDialogs.h"
 #include "ui/QtText.h"
 #include "ui/ResultDialog.h"
@@ -25,10 +26,16 @@
 #include <QLabel>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QStyle>
+#include <QTabBar>
+
+#include <algorithm>
 
 namespace {
 
 constexpr char kBinaryFilter[] = "Binary Files (*.bin)|*.bin|All Files (*.*)|*.*||";
+// Template 129 is this many dialog units wide.
+constexpr int kTemplateWidth = 350;
 
 void PostToMainDialog(uint32_t id, uintptr_t wParam) {
     if (g_pMainDlg)
@@ -37,10 +44,11 @@ void PostToMainDialog(uint32_t id, uintptr_t wParam) {
 
 } // namespace
 
-CDetailDlg::CDetailDlg(QWidget* parent) : QDialog(parent), m_units(BaseUnitsOf(font())) {
+CDetailDlg::CDetailDlg(QWidget* parent) : QDialog(parent), m_units(BaseUnitsOf(DialogFont())) {
+    setFont(DialogFont());
     setWindowTitle(QStringLiteral("Detail Setting"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    const QRect client = DluToPixels({0, 0, 350, 268}, m_units);
+    const QRect client = DluToPixels({0, 0, kTemplateWidth, 268}, m_units);
     setFixedSize(client.size());
 
     auto button = [this](int id, const char* text, const DluRect& rect) {
@@ -149,6 +157,7 @@ void CDetailDlg::ReloadSettings() {
         if (number != 1)
             m_pSheet->AddPage(Page(number));
 
+    FitSheet();
     Page(1)->LoadUserSetting();
     for (int number = 2; number <= 6; ++number)
         Page(number)->LoadUserSetting();
@@ -296,6 +305,19 @@ void CDetailDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     if (m_pSheet)
         PlaceSheet();
+}
+
+void CDetailDlg::FitSheet() {
+    // The sheet's frame around its pages, and the tab bar's own margin.
+    const int frame = 2 * (m_pSheet->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 1);
+    int width = DluToPixelsX(kTemplateWidth, m_units);
+    for (int i = 0; i < m_pSheet->count(); ++i)
+        if (const CDetailPage* page = m_pSheet->PageAt(i))
+            width = std::max(width, DluToPixelsX(page->TemplateWidth(), m_units) + frame);
+    width = std::max(width, m_pSheet->tabBar()->sizeHint().width() + frame);
+    setFixedWidth(width);
+    m_pHexView->resize(width, m_pHexView->height());
+    PlaceSheet();
 }
 
 void CDetailDlg::PlaceSheet() {

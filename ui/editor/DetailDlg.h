@@ -69,6 +69,8 @@ private:
     // Asks the main dialog to hide this dialog, as its ">" button does.
     void RequestHide();
     void PlaceSheet();
+    // Widens the dialog beyond its template where the sheet's widest page or its tabs need it.
+    void FitSheet();
 
     DialogBaseUnits m_units;
     CBinaryEditCtrl* m_pHexView = nullptr;

@@ -3,12 +3,15 @@
 #include "device/DevTypeInfo.h"
 #include "model/IcTypeIni.h"
 #include "ui/DetailDlgLink.h"
+#include "ui/DialogFont.h"
 #include "view/editor/DetailDlgRules.h"
 
 #include <QMetaObject>
 
 CDetailPage::CDetailPage(int nPage, uint32_t loadMessage)
-    : m_units(BaseUnitsOf(font())), m_nPage(nPage), m_dwLoadMessage(loadMessage) {}
+    : m_units(BaseUnitsOf(DialogFont())), m_nPage(nPage), m_dwLoadMessage(loadMessage) {
+    setFont(DialogFont());
+}
 
 QString CDetailPage::Caption() const {
     for (const DetailPageInfo& info : DetailPageTable())

@@ -35,6 +35,8 @@ public:
     virtual void RefreshControls() = 0;
     // The main dialog's busy flags: enabled only when both are 0 and a valid image is present.
     virtual void EnableControls(uint32_t devBusy, uint32_t downBusy) = 0;
+    // The width of the page's template in dialog units: the sheet is at least this wide.
+    virtual int TemplateWidth() const { return 338; }
 
 protected:
     // Runs when the page window comes into being; pages 2 to 6 load themselves through their own message.

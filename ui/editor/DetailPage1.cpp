@@ -13,9 +13,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -58,16 +61,18 @@ CDetailPage_1::CDetailPage_1() : CDetailPage(1, 0) {
     m_pFindText->setObjectName(ControlName(IDC_FIND_TEXT));
     Place(m_pFindText, {238, 3, 100, 12});
 
+    // The swatches are bitmaps that end where their labels begin; "User Setting" takes the free space
+    // before the second swatch.
     QLabel* userSwatch = Swatch(this, IDC_SWATCH_USER, QColor(199, 237, 204));
-    Place(userSwatch, {11, 4, 32, 10});
+    Place(userSwatch, {11, 4, 22, 10});
     auto* userLabel = new QLabel(QStringLiteral("User Setting"), this);
     userLabel->setObjectName(ControlName(IDC_USER_SETTING));
-    Place(userLabel, {35 + 11, 5, 40, 8});
+    Place(userLabel, {35, 5, 50, 8});
     QLabel* fwSwatch = Swatch(this, IDC_SWATCH_FW, QColor(255, 255, 160));
-    Place(fwSwatch, {90, 4, 32, 10});
+    Place(fwSwatch, {90, 4, 22, 10});
     auto* dependsLabel = new QLabel(this);
     dependsLabel->setObjectName(ControlName(IDC_DEPENDS_ON_FW));
-    Place(dependsLabel, {114 + 11, 5, 55, 8});
+    Place(dependsLabel, {114, 5, 55, 8});
     m_Legend = {userSwatch, userLabel, fwSwatch, dependsLabel};
 
     connect(find, &QPushButton::clicked, this, [this] { OnFind(); });
@@ -120,7 +125,6 @@ void CDetailPage_1::InitUI() {
     m_bFilling = true;
     m_pGrid->clear();
     m_Entries.clear();
-    m_pGrid->setColumnWidth(kNameColumn, 150);
     std::vector<std::pair<std::string, QTreeWidgetItem*>> groups;
     for (const PropertyLayout& property : m_Properties) {
         auto group = std::find_if(groups.begin(), groups.end(),
@@ -150,6 +154,11 @@ void CDetailPage_1::InitUI() {
         connect(choices, &QComboBox::activated, this, [this, position] { OnPropertyChanged(position); });
     }
     m_pGrid->expandAll();
+    // The name column is as wide as the longest name, leaving the value column a third of the grid.
+    m_pGrid->resizeColumnToContents(kNameColumn);
+    const int widest = m_pGrid->width() * 2 / 3;
+    m_pGrid->setColumnWidth(
+        kNameColumn, std::clamp(m_pGrid->columnWidth(kNameColumn), DluToPixelsX(100, m_units), widest));
     m_bFilling = false;
 }
 
@@ -187,6 +196,16 @@ void CDetailPage_1::LoadBinaryInfo() {
         const QBrush brush = display.background ? QBrush(ToColour(*display.background)) : QBrush();
         m_Entries[i]->setBackground(kNameColumn, brush);
         m_Entries[i]->setBackground(kValueColumn, brush);
+        // An entry with options shows a combo box over its value cell: it takes the colour as well.
+        if (auto* choices = qobject_cast<QComboBox*>(m_pGrid->itemWidget(m_Entries[i], kValueColumn))) {
+            QPalette colours = m_pGrid->palette();
+            if (display.background) {
+                colours.setColor(QPalette::Button, brush.color());
+                colours.setColor(QPalette::Base, brush.color());
+                colours.setColor(QPalette::Window, brush.color());
+            }
+            choices->setPalette(colours);
+        }
     }
     m_bFilling = false;
 }

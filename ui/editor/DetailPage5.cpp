@@ -50,17 +50,18 @@ CDetailPage_5::CDetailPage_5() : CDetailPage(5, 0x4E1) {
     };
     auto* group = new QGroupBox(QStringLiteral("Example for Firmware Update"), this);
     Place(group, {7, 7, 324, 87});
-    label("Step 1. Load binary file include FW Code.", {14, 24, 133, 8});
+    // The instruction lines reach into the free space before their buttons.
+    label("Step 1. Load binary file include FW Code.", {14, 24, 200, 8});
     m_pStepLoad = button(IDC_STEP_LOAD, "Load ...", {221, 21, 50, 14});
-    label("Step 2. Load binary file include Vendor Info.", {14, 45, 142, 8});
+    label("Step 2. Load binary file include Vendor Info.", {14, 45, 200, 8});
     m_pStepVdrLoad = button(IDC_STEP_VDR_LOAD, "Vdr Load ...", {221, 42, 50, 14});
-    label("Step 3. Save binary file include FW Code and Vendor Info.", {14, 66, 188, 8});
+    label("Step 3. Save binary file include FW Code and Vendor Info.", {14, 66, 203, 8});
     m_pStepSave = button(IDC_STEP_SAVE, "Save ...", {221, 63, 50, 14});
-    label("2. Change Vendor Info From Binary File (EEPROM or FLASH) :", {7, 147, 198, 8});
+    label("2. Change Vendor Info From Binary File (EEPROM or FLASH) :", {7, 147, 212, 8});
     m_pVdrLoad = button(IDC_VDR_LOAD, "Vdr Load ...", {221, 144, 50, 14});
     m_pVdrSave = button(IDC_VDR_SAVE, "Vdr Save ...", {281, 144, 50, 14});
     label("1. Load Flash Binary File include FW Code and Vendor Info via the \"Load ...\" Button below.",
-          {7, 167, 291, 8});
+          {7, 167, 324, 8});
 
     m_pStepVdrLoad->setToolTip(ToQt(LoadMessage(IDS_TIP_LOAD_VENDOR_INFO)));
     m_pStepLoad->setToolTip(ToQt(LoadMessage(IDS_TIP_LOAD_FW_CODE)));

@@ -8,13 +8,13 @@
 #include "model/IcTypeIni.h"
 #include "platform/Text.h"
 #include "ui/DetailDlgLink.h"
+#include "ui/DialogFont.h"
 #include "ui/QtText.h"
 #include "ui/ResultDialog.h"
 #include "view/editor/FieldsLunAccess.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,7 +49,7 @@ void CDetailPage_LunAndStr::CreateControls() {
         Place(control, rect);
         return control;
     };
-    const int width = sockets ? 355 : 347;
+    const int width = TemplateWidth() - 14;
     auto separator = [this, width](int y) {
         auto* line = new QFrame(this);
         line->setFrameShape(QFrame::HLine);
@@ -63,16 +63,23 @@ void CDetailPage_LunAndStr::CreateControls() {
     m_pMaxLun->setObjectName(ControlName(IDC_MAX_LUN));
     Place(m_pMaxLun, {45, 6, 40, 12});
     label(0, sockets ? QStringLiteral("Socket") : QStringLiteral("Card"), {7, 30, 28, 8});
-    for (int c = 0; c < columns; ++c)
+    for (int c = 0; c < columns; ++c) {
+        const int headingWidth = sockets ? 20 : c + 1 < columns ? 32 : 40;
         label(0, QString::fromLatin1(CardColumnHeading(m_layout, c)),
-              {ColumnX(m_layout, c) - 4, 30, sockets ? 20 : 32, 8});
-    const int previewX = ColumnX(m_layout, columns - 1) + 26;
-    label(0, QStringLiteral("Inquiry String Mode"), {previewX + 6, 30, 68, 8});
+              {ColumnX(m_layout, c) - 4, 30, headingWidth, 8});
+    }
+    // The last heading ("MS/MSPRO") is wider than its column; the previews begin after it and are wide
+    // enough for the whole inquiry string in the fixed-pitch font; the LUN strings take the rest.
+    const int previewX = ColumnX(m_layout, columns - 1) + (sockets ? 26 : 40);
+    const int previewWidth = 134;
+    const int lunStrX = previewX + previewWidth + 2;
+    const int lunStrWidth = TemplateWidth() - 7 - lunStrX;
+    label(0, QStringLiteral("Inquiry String Mode"), {previewX + 6, 30, 64, 8});
     m_pInqMode = new QComboBox(this);
     m_pInqMode->setObjectName(ControlName(IDC_INQ_MODE));
     Place(m_pInqMode, {previewX + 72, 28, 90, 12});
 
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFont fixed = FixedPitchFont(DialogFont().pointSize());
     for (int r = 0; r < kShownLunRows; ++r) {
         const int y = kRowY + kRowStep * r;
         m_pRowLabel[r] = label(IDC_ROW_LABEL + r, QStringLiteral("LUN%1").arg(r), {7, y + 2, 25, 8});
@@ -83,12 +90,12 @@ void CDetailPage_LunAndStr::CreateControls() {
             connect(box, &QCheckBox::clicked, this, [this, c, r] { OnCardClicked(c, r); });
             m_pCard[c][r] = box;
         }
-        m_pPreview[r] = label(IDC_PREVIEW + r, QString(), {previewX, y + 2, 122, 8});
+        m_pPreview[r] = label(IDC_PREVIEW + r, QString(), {previewX, y + 2, previewWidth, 8});
         m_pPreview[r]->setFont(fixed);
         m_pLunStr[r] = new QLineEdit(this);
         m_pLunStr[r]->setObjectName(ControlName(IDC_LUN_STR + r));
         m_pLunStr[r]->setMaxLength(16);
-        Place(m_pLunStr[r], {previewX + 124, y, 60, 12});
+        Place(m_pLunStr[r], {lunStrX, y, lunStrWidth, 12});
         connect(m_pLunStr[r], &QLineEdit::textEdited, this, [this, r] { OnLunStrChanged(r); });
     }
 

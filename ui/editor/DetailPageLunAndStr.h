@@ -26,6 +26,9 @@ public:
     static constexpr int IDC_INQ_MODE = 1486;
     static constexpr int IDC_PREVIEW = 1450;   // + LUN
     static constexpr int IDC_ROW_LABEL = 1460; // + LUN
+
+    // Templates 113 (six sockets) and 112.
+    int TemplateWidth() const override { return m_layout == CardLayout::SixSockets ? 369 : 361; }
     // Check box of template column c (from 1) in LUN row r.
     static constexpr int CardBoxId(int row, int column) { return 1400 + 10 * row + column; }
 

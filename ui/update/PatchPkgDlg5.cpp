@@ -14,6 +14,7 @@
 #include "ui/MessageBoxes.h"
 #include "ui/QtText.h"
 #include "ui/update/StationFinder.h"
+#include "ui/update/ToneColour.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -94,6 +95,9 @@ void CPatchPkgDlg5::CreateControls() {
         Place(controls.pSerial, {322, row.snY, 87, 13});
         controls.pStatus = label("N/A", {413, row.statusY, 112, 19});
         controls.pStatus->setObjectName(ControlName(IDC_STATUS + static_cast<int>(socket)));
+        // A static text of the template starts at its top edge, on the line of its row.
+        controls.pStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        controls.pStatus->setWordWrap(true);
         connect(controls.pBrowse, &QPushButton::clicked, this, [this, socket] { OnBrowse(socket); });
         connect(controls.pSerial, &QLineEdit::textEdited, this, [this, socket] { OnSerialEdited(socket); });
     }
@@ -172,8 +176,10 @@ void CPatchPkgDlg5::ShowValues() {
         m_Sockets[socket].pPath->setText(ToQt(m_strFwPath[socket]));
         m_Sockets[socket].pSerial->setText(ToQt(m_strSerial[socket]));
         m_Sockets[socket].pStatus->setText(ToQt(m_strStatus[socket]));
+        ShowTone(m_Sockets[socket].pStatus, ToneOfStatus(m_strStatus[socket], false));
     }
     m_pMessage->setText(ToQt(m_strMessage));
+    ShowTone(m_pMessage, ToneOfStatus(m_strMessage, false));
 }
 
 void CPatchPkgDlg5::EnableStation() {

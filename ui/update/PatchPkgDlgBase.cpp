@@ -12,6 +12,7 @@
 #include "ui/MessageBoxes.h"
 #include "ui/QtText.h"
 #include "ui/WindowTitles.h"
+#include "ui/update/ToneColour.h"
 #include "view/update/UpdateDlgRules.h"
 
 #include <QColor>
@@ -58,7 +59,9 @@ void CPatchPkgDlgBase::CreateControls(Layout layout) {
     };
     group("Reader Info", single ? DluRect{7, 7, 302, 65} : DluRect{7, 7, 302, 83});
     group("Update Info", single ? DluRect{7, 84, 302, 65} : DluRect{7, 100, 302, 62});
-    m_pReaderInfo = label(IDC_READER_INFO, single ? DluRect{14, 21, 288, 28} : DluRect{14, 21, 288, 11});
+    // The reader line of the single layout takes the free height of its group: a message of three lines
+    // and the firmware line below it.
+    m_pReaderInfo = label(IDC_READER_INFO, single ? DluRect{14, 21, 288, 44} : DluRect{14, 21, 288, 11});
     if (!single)
         m_pStatus = label(IDC_STATUS, {14, 33, 288, 31});
     m_pUpdateInfo = label(IDC_UPDATE_INFO, single ? DluRect{14, 98, 288, 28} : DluRect{14, 114, 288, 13});
@@ -182,12 +185,17 @@ void CPatchPkgDlgBase::ShowTexts() {
     m_pUpdateInfo->setText(ToQt(m_strUpdateInfo));
     if (m_pStatus)
         m_pStatus->setText(ToQt(m_strLastFailure.empty() ? m_strStatus : m_strLastFailure));
-    // The line that carries the failure (the status line, else the reader line) shows it in red.
+    // The line that carries the failure (the status line, else the reader line) shows it in red; without
+    // a failure it shows the tone of what it says.
     QLabel* failureLine = m_pStatus ? m_pStatus : m_pReaderInfo;
-    QPalette palette = failureLine->parentWidget()->palette();
-    if (!m_strLastFailure.empty())
+    if (!m_strLastFailure.empty()) {
+        QPalette palette = failureLine->parentWidget()->palette();
         palette.setColor(QPalette::WindowText, kFailureColour);
-    failureLine->setPalette(palette);
+        failureLine->setPalette(palette);
+    } else {
+        ShowTone(failureLine,
+                 ToneOfStatus(m_pStatus ? m_strStatus : m_strReaderInfo, m_bBusy != 0 && !m_bLibFailed));
+    }
 }
 
 void CPatchPkgDlgBase::SetProgress(int percent) {
