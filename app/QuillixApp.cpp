@@ -101,6 +101,9 @@ void CQuillixApp::LocateConfigFile() {
     if (!g_pConfigIni)
         g_pConfigIni = new CIniFile();
     const std::string path = ConfigFilePath();
+    // A shared program folder's own configuration is left as it is.
+    const std::string folder = GetProgramFolder();
+    const bool shared = platform::StateFolderFor(folder) + kConfigFileName != folder + kConfigFileName;
     bool existed = platform::IsRegularFile(path);
     if (existed && !shared && platform::IsReadOnly(path))
         platform::ClearReadOnly(path);
