@@ -33,32 +33,32 @@ public:
     bool CheckDownloadImage() { return DT_CheckImage(GetDataDown(), GetDataDownSize()); }
 
     // Device operations. Unless a class supports one, it reports failure 41500 and returns 0.
-    virtual uint32_t DT_Read();
-    virtual uint32_t DT_Erase();
-    virtual uint32_t DT_Update();
-    virtual uint32_t DT_Download();
-    virtual uint32_t DT_CheckDevInfo();
-    virtual uint32_t DT_WaitCheckDevInfo(uint32_t flag);
-    virtual uint32_t DT_GetFwVersion();
-    virtual uint32_t DT_LoadFwVersion();
-    virtual uint32_t DT_UpdateSocket(uint32_t socket);
-    virtual uint32_t DT_UpdateReader(uint32_t index);
-    virtual uint32_t DT_ScanReaders(uint32_t flag);
-    virtual uint32_t DT_CheckReaders();
-    virtual uint32_t DT_ResetReaders();
-    virtual uint32_t DT_WaitReaders();
+    [[nodiscard]] virtual uint32_t DT_Read();
+    [[nodiscard]] virtual uint32_t DT_Erase();
+    [[nodiscard]] virtual uint32_t DT_Update();
+    [[nodiscard]] virtual uint32_t DT_Download();
+    [[nodiscard]] virtual uint32_t DT_CheckDevInfo();
+    [[nodiscard]] virtual uint32_t DT_WaitCheckDevInfo(uint32_t flag);
+    [[nodiscard]] virtual uint32_t DT_GetFwVersion();
+    [[nodiscard]] virtual uint32_t DT_LoadFwVersion();
+    [[nodiscard]] virtual uint32_t DT_UpdateSocket(uint32_t socket);
+    [[nodiscard]] virtual uint32_t DT_UpdateReader(uint32_t index);
+    [[nodiscard]] virtual uint32_t DT_ScanReaders(uint32_t flag);
+    [[nodiscard]] virtual uint32_t DT_CheckReaders();
+    [[nodiscard]] virtual uint32_t DT_ResetReaders();
+    [[nodiscard]] virtual uint32_t DT_WaitReaders();
 
     // Silent operations of the command line. Unless a class supports one, it records 41500 in
     // g_dwErrorCode (no message) and returns 0.
-    uint32_t DT_SilentWriteBin(const std::string& path) override;
-    uint32_t DT_SilentReadBin(const std::string& path) override;
-    uint32_t DT_SilentReadTxt(const std::string& path) override;
-    uint32_t DT_SilentErase(uint32_t reset) override;
-    uint32_t DT_SilentBackup() override;
+    [[nodiscard]] uint32_t DT_SilentWriteBin(const std::string& path) override;
+    [[nodiscard]] uint32_t DT_SilentReadBin(const std::string& path) override;
+    [[nodiscard]] uint32_t DT_SilentReadTxt(const std::string& path) override;
+    [[nodiscard]] uint32_t DT_SilentErase(uint32_t reset) override;
+    [[nodiscard]] uint32_t DT_SilentBackup() override;
     void DescribeSilentRun(char option, const std::string& argument, OperationRecord& record) override;
 
-    uint32_t LoadLib() override { return CVrkLibExternalUse::LoadLib(); }
-    uint32_t LoadFun() override { return CVrkLibExternalUse::LoadFun(); }
+    [[nodiscard]] uint32_t LoadLib() override { return CVrkLibExternalUse::LoadLib(); }
+    [[nodiscard]] uint32_t LoadFun() override { return CVrkLibExternalUse::LoadFun(); }
     std::string MissingEntry() const override { return CVrkLibExternalUse::MissingEntry(); }
     uint32_t UnloadLib() override { return CVrkLibExternalUse::UnloadLib(); }
 

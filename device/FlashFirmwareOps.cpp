@@ -11,6 +11,7 @@
 #include "core/ResultCodes.h"
 #include "core/UpdateDialogHooks.h"
 #include "device/FirmwareTable.h"
+#include "device/ReaderGuard.h"
 #include "model/ConfigIni.h"
 #include "model/IcTypeIni.h"
 #include "platform/Clock.h"
@@ -54,9 +55,9 @@ bool BusHasReaders() {
     return g_BusType == USB || g_BusType == PCIE;
 }
 
-// The single reader on the configured bus, open, with its status read. Reports 41511 (no reader, or
-// one that cannot be opened or does not answer the status read) or 41513, and leaves no reader open,
-// when it fails.
+// Opens the single reader on the configured bus and reads its status; the caller's guard closes it.
+// Reports IDS_DETECT_DEVICE_FAIL (no reader, or one that cannot be opened or does not answer the status
+// read) or IDS_MORE_THAN_ONE_DEVICE when it fails.
 uint32_t OpenSingleReader(CFlashInfo_USB& flash, ReaderStatus& status, ReaderStatusEx& statusEx) {
     if (!BusHasReaders()) {
         ReportStatus(IDS_DETECT_DEVICE_FAIL);
@@ -69,7 +70,6 @@ uint32_t OpenSingleReader(CFlashInfo_USB& flash, ReaderStatus& status, ReaderSta
     }
     // A status block that cannot be read would publish zero versions as the reader's.
     if (count == 0 || !flash.OpenDevice() || !flash.ReadStatus(status, statusEx)) {
-        flash.CloseDevice();
         ReportStatus(IDS_DETECT_DEVICE_FAIL);
         return 0;
     }
@@ -93,7 +93,8 @@ uint32_t CFlashInfo_USB::DT_CheckDevInfo() {
     TraceScope scope("CFlashInfo::DT_CheckDevInfo", kTraceDevice);
     ReaderStatus status;
     ReaderStatusEx statusEx;
-    if (!OpenSingleReader(*this, status, statusEx))
+    ReaderGuard reader(*this, [&] { return OpenSingleReader(*this, status, statusEx); });
+    if (!reader)
         return 0;
     uint16_t version = status.IcFwVersion();
     if (g_pPatchPkgDlg3Hooks)
@@ -104,7 +105,6 @@ uint32_t CFlashInfo_USB::DT_CheckDevInfo() {
         ReportStatus(IDS_CHECK_DEVICE_INFO_SUCCEED, PassedVersion(version));
     else
         ReportStatus(IDS_CHECK_DEVICE_INFO_FAIL, version);
-    CloseDevice();
     return passed;
 }
 
@@ -124,8 +124,8 @@ uint32_t CFlashInfo_USB::DT_WaitCheckDevInfo(uint32_t flag) {
     }
     ReaderStatus status;
     ReaderStatusEx statusEx;
-    if (!OpenDevice() || !ReadStatus(status, statusEx)) {
-        CloseDevice();
+    ReaderGuard reader(*this, [&] { return OpenDevice() && ReadStatus(status, statusEx) ? 1u : 0u; });
+    if (!reader) {
         ReportStatus(IDS_DETECT_DEVICE_FAIL);
         return 0;
     }
@@ -148,19 +148,20 @@ uint32_t CFlashInfo_USB::DT_WaitCheckDevInfo(uint32_t flag) {
     } else if (flag == 0 && g_pPatchPkgDlg3Hooks) {
         g_pPatchPkgDlg3Hooks->SetRomReset(0);
     }
-    CloseDevice();
     return result;
 }
 
 uint32_t CFlashInfo_USB::DT_GetFwVersion() {
     TraceScope scope("CFlashInfo::DT_GetFwVersion", kTraceDevice);
-    ReaderStatus status;
-    ReaderStatusEx statusEx;
-    if (!OpenSingleReader(*this, status, statusEx))
-        return 0;
-    m_wFwVersion = status.IcFwVersion();
-    m_wSubVersion = statusEx.SubVersion();
-    CloseDevice();
+    {
+        ReaderStatus status;
+        ReaderStatusEx statusEx;
+        ReaderGuard reader(*this, [&] { return OpenSingleReader(*this, status, statusEx); });
+        if (!reader)
+            return 0;
+        m_wFwVersion = status.IcFwVersion();
+        m_wSubVersion = statusEx.SubVersion();
+    }
     // The receiver reads both values through the address; they live as long as this object.
     BroadcastResult(UM_FW_VERSIONS, 0, reinterpret_cast<intptr_t>(&m_wFwVersion));
     return 1;
@@ -170,7 +171,8 @@ uint32_t CFlashInfo_USB::DT_LoadFwVersion() {
     TraceScope scope("CFlashInfo::DT_LoadFwVersion", kTraceDevice);
     ReaderStatus status;
     ReaderStatusEx statusEx;
-    if (!OpenSingleReader(*this, status, statusEx)) {
+    ReaderGuard reader(*this, [&] { return OpenSingleReader(*this, status, statusEx); });
+    if (!reader) {
         // No identity of an earlier reader stays in the dialog.
         if (g_pPatchPkgDlg3Hooks)
             g_pPatchPkgDlg3Hooks->SetVendorProductId(0, 0);
@@ -178,16 +180,14 @@ uint32_t CFlashInfo_USB::DT_LoadFwVersion() {
     }
     if (g_pPatchPkgDlg3Hooks)
         g_pPatchPkgDlg3Hooks->SetVendorProductId(status.VendorId(), status.ProductId());
-    CloseDevice();
     return 1;
 }
 
 uint32_t CFlashInfo_USB::DT_UpdateSocket(uint32_t socket) {
     TraceScope scope("CFlashInfo::DT_UpdateSocket", kTraceDevice);
-    if (!OpenSocketForFlash(socket)) {
-        CloseDevice();
+    ReaderGuard reader(*this, [&] { return OpenSocketForFlash(socket); });
+    if (!reader)
         return 0;
-    }
     bool known = socket >= 1 && socket <= kSocketCount;
     m_strDownloadFile = known ? m_strSocketFile[socket - 1] : std::string();
     const std::string text = known ? m_strSocketText[socket - 1] : std::string();
@@ -214,19 +214,17 @@ uint32_t CFlashInfo_USB::DT_UpdateSocket(uint32_t socket) {
             }
         }
     }
-    CloseDevice();
     return result;
 }
 
 uint32_t CFlashInfo_USB::DT_UpdateReader(uint32_t) {
     TraceScope scope("CFlashInfo::DT_UpdateReader", kTraceDevice);
-    if (!OpenFirstForFlash()) {
-        CloseDevice();
+    ReaderGuard reader(*this, [&] { return OpenFirstForFlash(); });
+    if (!reader)
         return 0;
-    }
     ReaderStatus status;
     ReaderStatusEx statusEx;
-    ReadStatus(status, statusEx);
+    ReadStatusOrZeros(status, statusEx);
     uint32_t key = FirmwareKey(status, statusEx);
     TraceLine(scope, "Firmware key %08X\n", key);
     uint32_t result = 0;
@@ -240,7 +238,7 @@ uint32_t CFlashInfo_USB::DT_UpdateReader(uint32_t) {
         ReportProgress(20);
         result = FF_Download(GetDataDown(), GetDataDownSize());
         if (result != 0) {
-            ReadStatus(status, statusEx);
+            ReadStatusOrZeros(status, statusEx);
             ReportStatus(IDS_CHECK_DEVICE_INFO_SUCCEED, PassedVersion(status.IcFwVersion()));
             ReportStatus(IDS_CHECK_DEVICE_INFO_SUCCEED, 0);
             if (result == 1) {
@@ -248,7 +246,6 @@ uint32_t CFlashInfo_USB::DT_UpdateReader(uint32_t) {
             }
         }
     }
-    CloseDevice();
     return result;
 }
 
@@ -268,11 +265,14 @@ uint32_t CFlashInfo_USB::DT_ScanReaders(uint32_t flag) {
     // Every reader still in its flash code is sent into ROM code; the flag tells whether the last
     // reader looked at could stay as it was.
     m_bSkipReset = 0;
-    for (uint32_t index = 0; OpenReaderByIndex(index); ++index) {
+    for (uint32_t index = 0;; ++index) {
+        ReaderGuard reader(*this, [&] { return OpenReaderByIndex(index); });
+        if (!reader)
+            break;
         if (index == 0) {
             ReaderStatus status;
             ReaderStatusEx statusEx;
-            ReadStatus(status, statusEx);
+            ReadStatusOrZeros(status, statusEx);
             ReportStatus(IDS_CHECK_DEVICE_INFO_SUCCEED, PassedVersion(status.IcFwVersion()));
         }
         uint32_t needsReset = 0;
@@ -288,9 +288,7 @@ uint32_t CFlashInfo_USB::DT_ScanReaders(uint32_t flag) {
             m_bSkipReset = 1;
         }
         platform::Sleep(kScanStepDelayMs);
-        CloseDevice();
     }
-    CloseDevice();
     return 1;
 }
 
@@ -304,16 +302,21 @@ uint32_t CFlashInfo_USB::DT_CheckReaders() {
     }
     // The location of the first reader that has no firmware in the table; 0 when every one has.
     uint32_t missing = 0;
-    for (uint32_t index = 0; OpenReaderByIndex(index); ++index) {
+    for (uint32_t index = 0;; ++index) {
+        ReaderGuard reader(*this, [&] { return OpenReaderByIndex(index); });
+        if (!reader)
+            break;
         ReaderStatus status;
         ReaderStatusEx statusEx;
-        ReadStatus(status, statusEx);
+        ReadStatusOrZeros(status, statusEx);
         uint32_t key = FirmwareKey(status, statusEx);
         for (uint32_t retry = 0; key == 0 && retry < kZeroKeyRetries; ++retry) {
-            CloseDevice();
-            platform::Sleep(kZeroKeyDelayMs);
-            OpenReaderByIndex(index);
-            ReadStatus(status, statusEx);
+            // A reader that does not answer again keeps a zero key and is asked once more.
+            (void)reader.Reopen([&] {
+                platform::Sleep(kZeroKeyDelayMs);
+                return OpenReaderByIndex(index);
+            });
+            ReadStatusOrZeros(status, statusEx);
             key = FirmwareKey(status, statusEx);
         }
         uint32_t needsReset = 0;
@@ -329,9 +332,7 @@ uint32_t CFlashInfo_USB::DT_CheckReaders() {
                 break;
             }
         }
-        CloseDevice();
     }
-    CloseDevice();
     BroadcastResult(UM_FW_VERSIONS, missing, 0);
     return 1;
 }
@@ -339,12 +340,13 @@ uint32_t CFlashInfo_USB::DT_CheckReaders() {
 uint32_t CFlashInfo_USB::DT_ResetReaders() {
     TraceScope scope("CFlashInfo::DT_ResetReaders", kTraceDevice);
     // Up to three restart commands per reader; a cancel stops the attempts of the reader at hand.
-    for (uint32_t index = 0; OpenReaderByIndex(index); ++index) {
+    for (uint32_t index = 0;; ++index) {
+        ReaderGuard reader(*this, [&] { return OpenReaderByIndex(index); });
+        if (!reader)
+            break;
         uint32_t result = ResetCommandWithRetry(kResetToFlashCode1);
         TraceLine(scope, "Reader %u restarted: %u\n", index, result);
-        CloseDevice();
     }
-    CloseDevice();
     return 1;
 }
 

@@ -3,6 +3,7 @@
 #include "app/TraceLog.h"
 #include "core/Reports.h"
 #include "core/ResultCodes.h"
+#include "device/ReaderGuard.h"
 #include "model/IcTypeIni.h"
 
 bool CFlashInfo_USB::DT_CheckImage(const uint8_t* image, size_t) {
@@ -36,18 +37,17 @@ uint32_t CFlashInfo_USB::CheckDeviceForSilentWrite() {
         ReportFailure(IDS_MORE_THAN_ONE_DEVICE);
         return 0;
     }
-    if (!OpenDevice()) {
-        CloseDevice();
+    ReaderGuard reader(*this, [this] { return OpenDevice(); });
+    if (!reader) {
         ReportFailure(IDS_DETECT_DEVICE_FAIL);
         return 0;
     }
     ReaderStatus status;
     ReaderStatusEx statusEx;
-    ReadStatus(status, statusEx);
+    ReadStatusOrZeros(status, statusEx);
     uint32_t result = CheckDevVersion(statusEx, status);
     if (!result)
         ReportFailure(IDS_CHECK_DEVICE_INFO_FAIL);
-    CloseDevice();
     return result;
 }
 

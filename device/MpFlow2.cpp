@@ -1,20 +1,17 @@
 #include "device/MpFlow2.h"
 
+#include "device/ReaderGuard.h"
+
 uint32_t CMpFlow2::RunOperation(const std::function<uint32_t()>& body) {
-    if (!BeginOperation(false)) {
-        CloseDevice();
+    ReaderGuard reader(*this, [this] { return BeginOperation(false); });
+    if (!reader)
         return 0;
-    }
-    struct Closer {
-        CVrkFun& session;
-        ~Closer() { session.CloseDevice(); }
-    } closer{*this};
     return body();
 }
 
 uint8_t CMpFlow2::ReadChipGeneration() {
     ReaderStatus status;
     ReaderStatusEx statusEx;
-    ReadStatus(status, statusEx);
+    ReadStatusOrZeros(status, statusEx);
     return status.bytes[7];
 }

@@ -25,42 +25,42 @@ public:
     // The frame of every EFUSE and EEPROM operation: refuse two or more readers (41513), open the
     // reader (41511, progress 20), run the body, close the reader on every path. The body's result, or
     // 0 when the reader could not be opened.
-    uint32_t RunOperation(const std::function<uint32_t()>& body);
+    [[nodiscard]] uint32_t RunOperation(const std::function<uint32_t()>& body);
 
     // Chip generation of a USB reader (status byte 7); 0 when the status cannot be read.
     uint8_t ReadChipGeneration();
 
     // EFUSE bytes 0 .. length - 1 through QDReadEfuse / QDWriteEfuse.
-    uint32_t MP_ReadEfuse(uint8_t* buffer, uint8_t length);
+    [[nodiscard]] uint32_t MP_ReadEfuse(uint8_t* buffer, uint8_t length);
     // Up to two passes of write, wait and compare the read-back.
-    uint32_t WriteEfuseVerified(const uint8_t* data, uint8_t length);
+    [[nodiscard]] uint32_t WriteEfuseVerified(const uint8_t* data, uint8_t length);
     // One verified write; when it fails (not on the mapped generation), a second one with the
     // regulator boosted, the old setting restored afterwards.
-    uint32_t MP_UpdateEfuseEx(const uint8_t* data, uint8_t length);
+    [[nodiscard]] uint32_t MP_UpdateEfuseEx(const uint8_t* data, uint8_t length);
     // Up to three MP_UpdateEfuseEx tries.
-    uint32_t MP_UpdateEfuse(const uint8_t* data, uint8_t length);
+    [[nodiscard]] uint32_t MP_UpdateEfuse(const uint8_t* data, uint8_t length);
 
     // Register generation: one fuse byte through 0xFE7D / 0xFE7E (index & 0x0F), waiting for the
     // busy bit; the programming-voltage sequence; whole reads and verified programming.
-    uint32_t ReadEfuseByteReg(uint8_t index, uint8_t& value);
-    uint32_t WriteEfuseByteReg(uint8_t index, uint8_t value);
-    uint32_t SetEfuseVoltage(uint8_t value);
+    [[nodiscard]] uint32_t ReadEfuseByteReg(uint8_t index, uint8_t& value);
+    [[nodiscard]] uint32_t WriteEfuseByteReg(uint8_t index, uint8_t value);
+    [[nodiscard]] uint32_t SetEfuseVoltage(uint8_t value);
     // Reads `length` bytes; with `reportProgress` reports 20 + 80 * (i + 1) / length after byte i.
-    uint32_t ReadEfuseReg(uint8_t length, uint8_t* buffer, bool reportProgress);
+    [[nodiscard]] uint32_t ReadEfuseReg(uint8_t length, uint8_t* buffer, bool reportProgress);
     // Programs every byte of data that differs from blank and verifies it.
-    uint32_t WriteEfuseRegVerified(const uint8_t* blank, const uint8_t* data, uint8_t length);
+    [[nodiscard]] uint32_t WriteEfuseRegVerified(const uint8_t* blank, const uint8_t* data, uint8_t length);
     // WriteEfuseRegVerified over an all-0xFF blank; reports 41606 when it fails.
-    uint32_t UpdateEfuseReg(uint8_t length, const uint8_t* data);
+    [[nodiscard]] uint32_t UpdateEfuseReg(uint8_t length, const uint8_t* data);
 
     // EEPROM from byte 0 through QDReadEeprom / QDWriteEeprom.
-    uint32_t MP_ReadEeprom(uint16_t length, uint8_t* buffer);
-    uint32_t MP_WriteEeprom(uint16_t length, const uint8_t* data);
+    [[nodiscard]] uint32_t MP_ReadEeprom(uint16_t length, uint8_t* buffer);
+    [[nodiscard]] uint32_t MP_WriteEeprom(uint16_t length, const uint8_t* data);
     // Writes one 511-byte block: the first min(length, 511) bytes of data, then zeros.
-    uint32_t WriteEepromBlock(uint16_t length, const uint8_t* data);
+    [[nodiscard]] uint32_t WriteEepromBlock(uint16_t length, const uint8_t* data);
     // Writes, reads back and compares.
-    uint32_t MP_UpdateEeprom(uint16_t length, const uint8_t* data);
+    [[nodiscard]] uint32_t MP_UpdateEeprom(uint16_t length, const uint8_t* data);
 
 private:
-    uint32_t WriteEfuseReg(uint16_t address, uint8_t value);
-    uint32_t WaitEfuseNotBusy();
+    [[nodiscard]] uint32_t WriteEfuseReg(uint16_t address, uint8_t value);
+    [[nodiscard]] uint32_t WaitEfuseNotBusy();
 };

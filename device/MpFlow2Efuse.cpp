@@ -74,7 +74,8 @@ uint32_t CMpFlow2::MP_UpdateEfuseEx(const uint8_t* data, uint8_t length) {
         return result;
     // Fuses that did not take are tried once more with the regulator boosted.
     uint8_t ldo = 0;
-    QDReadLdo(m_hDev, &ldo, 1);
+    // Without an answer the setting restored afterwards is 0; the boosted retry goes ahead either way.
+    (void)QDReadLdo(m_hDev, &ldo, 1);
     TraceLine(scope, "ReadLdo : 0x%02X\n", ldo);
     QDWriteLdo(m_hDev, kBoostedLdo);
     platform::Sleep(kRetryDelayMs);

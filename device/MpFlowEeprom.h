@@ -19,9 +19,9 @@ public:
 protected:
     using CDevTypeInfo::CDevTypeInfo;
 
-    uint32_t ReadEeprom();
+    [[nodiscard]] uint32_t ReadEeprom();
     // progress40: report progress 40 after the block (USB); reset: reset the reader afterwards.
-    uint32_t EraseEeprom(bool progress40, bool reset);
+    [[nodiscard]] uint32_t EraseEeprom(bool progress40, bool reset);
     // usb: progress 50 and the reader reset after the verified write.
-    uint32_t WriteEepromImage(const uint8_t* data, uint32_t size, bool usb, ResultCode success);
+    [[nodiscard]] uint32_t WriteEepromImage(const uint8_t* data, uint32_t size, bool usb, ResultCode success);
 };

@@ -31,12 +31,14 @@ public:
     static const std::array<uint8_t, 8> kInitMaskPcie;
 
     // 1 when no bit that is 0 in current is 1 in newData (fuses that can only lose 1-bits).
-    static uint32_t Efuse_CheckData(const uint8_t* newData, const uint8_t* current, uint32_t length);
+    [[nodiscard]] static uint32_t Efuse_CheckData(const uint8_t* newData, const uint8_t* current,
+                                                  uint32_t length);
     // 1 when no bit that is 1 in current is 0 in newData (fuses that can only gain 1-bits).
-    static uint32_t Efuse_CheckData7648(const uint8_t* current, const uint8_t* newData, uint32_t length);
+    [[nodiscard]] static uint32_t Efuse_CheckData7648(const uint8_t* current, const uint8_t* newData,
+                                                      uint32_t length);
     // Compares the first min(length, mask size) bytes of content with the mask.
-    static uint32_t EFP_CheckInitValue(std::span<const uint8_t> mask, uint32_t length,
-                                       const uint8_t* content);
+    [[nodiscard]] static uint32_t EFP_CheckInitValue(std::span<const uint8_t> mask, uint32_t length,
+                                                     const uint8_t* content);
 
     // The mapped generation's 8 logical bytes from the 40 physical ones, and written into them (the
     // physical bits that hold no logical bit keep their value).
@@ -44,18 +46,18 @@ public:
     static void MapEfuseToPhysical7648(std::span<const uint8_t, 8> logical, std::span<uint8_t, 40> physical);
 
     // USB flows.
-    uint32_t EFP_ReadUsb();
-    uint32_t EFP_DownloadUsb();
-    uint32_t EFP_UpdateUsb();
+    [[nodiscard]] uint32_t EFP_ReadUsb();
+    [[nodiscard]] uint32_t EFP_DownloadUsb();
+    [[nodiscard]] uint32_t EFP_UpdateUsb();
     // PCIe flows.
-    uint32_t EFP_ReadEx();
-    uint32_t EFP_DownloadEx();
-    uint32_t EFP_UpdateEx();
+    [[nodiscard]] uint32_t EFP_ReadEx();
+    [[nodiscard]] uint32_t EFP_DownloadEx();
+    [[nodiscard]] uint32_t EFP_UpdateEx();
 
 protected:
     using CDevTypeInfo::CDevTypeInfo;
 
 private:
-    uint32_t ProgramUsb(const uint8_t* data, uint32_t size);
-    uint32_t ProgramEx(const uint8_t* data, uint32_t size, const TraceScope* scope);
+    [[nodiscard]] uint32_t ProgramUsb(const uint8_t* data, uint32_t size);
+    [[nodiscard]] uint32_t ProgramEx(const uint8_t* data, uint32_t size, const TraceScope* scope);
 };

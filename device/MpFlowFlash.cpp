@@ -4,6 +4,7 @@
 #include "core/Broadcast.h"
 #include "core/Reports.h"
 #include "core/ResultCodes.h"
+#include "device/ReaderGuard.h"
 #include "model/IcTypeIni.h"
 #include "model/ImageChecks.h"
 #include "platform/Clock.h"
@@ -71,7 +72,7 @@ uint32_t CodeSizeOfGeneration(uint8_t generation) {
 uint32_t CMpFlow_Flash::GetFlashOpMode(uint32_t& mode) {
     ReaderStatus status;
     ReaderStatusEx statusEx;
-    ReadStatus(status, statusEx);
+    ReadStatusOrZeros(status, statusEx);
     if (status.HasExtendedStatus() && (statusEx.bytes[29] & 0x02))
         mode = kFlashOp32;
     else if (status.bytes[14] & 0x01)
@@ -87,7 +88,7 @@ uint32_t CMpFlow_Flash::GetCodeSize(uint32_t& size) {
         return 1;
     ReaderStatus status;
     ReaderStatusEx statusEx;
-    ReadStatus(status, statusEx);
+    ReadStatusOrZeros(status, statusEx);
     size = CodeSizeOfGeneration(status.bytes[7]);
     return 1;
 }
@@ -295,7 +296,7 @@ uint32_t CMpFlow_Flash::FF_EraseEx() {
     TraceScope scope("CMpFlow_Flash::FF_EraseEx", kTraceDevice);
     ReaderStatus status;
     ReaderStatusEx statusEx;
-    ReadStatus(status, statusEx);
+    ReadStatusOrZeros(status, statusEx);
     if (!CheckRomVersion(statusEx, status)) {
         ReportFailure(IDS_CHECK_DEVICE_INFO_FAIL);
         return 0;
@@ -347,7 +348,7 @@ uint32_t CMpFlow_Flash::FF_EraseEx_ScsiCmd2() {
 uint32_t CMpFlow_Flash::FF_Download(const uint8_t* data, uint32_t size) {
     ReaderStatus status;
     ReaderStatusEx statusEx;
-    ReadStatus(status, statusEx);
+    ReadStatusOrZeros(status, statusEx);
     if (!CheckRomVersion(statusEx, status)) {
         ReportFailure(IDS_CHECK_DEVICE_INFO_FAIL);
         return 0;
@@ -382,13 +383,12 @@ uint32_t CMpFlow_Flash::FF_Download(const uint8_t* data, uint32_t size) {
 }
 
 void CMpFlow_Flash::RecoverAfterFailedAttempt() {
-    CloseDevice();
-    platform::Sleep(kWriteRetryDelayMs);
     // The same reader again: with several readers attached the first one may be another reader,
     // which the next attempt or the final erase would then overwrite.
-    if (ReopenFlashReader() == 1) {
-        PrepareRomReset();
-        ResetDevice(kResetRom);
+    if (ReopenFlashReaderAfter(kWriteRetryDelayMs) == 1) {
+        // Best effort between attempts: the next attempt's erase, or the final erase, finds out.
+        (void)PrepareRomReset();
+        (void)ResetDevice(kResetRom);
     }
 }
 
@@ -545,7 +545,7 @@ uint32_t CMpFlow_Flash::ApplyIcBugPatch() {
 uint32_t CMpFlow_Flash::ApplyIcBugWritePatch() {
     ReaderStatus status;
     ReaderStatusEx statusEx;
-    ReadStatus(status, statusEx);
+    ReadStatusOrZeros(status, statusEx);
     uint16_t patch = static_cast<uint16_t>(FlashSetting(&CUserIni::GetFlashIcBugWritePatch, 0));
     bool applies = patch == kIcBugWriteAlways ||
                    (patch == kIcBugWriteBySubVersion && statusEx.SubVersion() == kIcBugWriteAlways);
@@ -558,8 +558,12 @@ uint32_t CMpFlow_Flash::ApplyIcBugWritePatch() {
 }
 
 uint32_t CMpFlow_Flash::RunFlashOperation(const std::function<uint32_t()>& body, ResultCode success) {
-    uint32_t result = BeginOperation(true) ? body() : 0;
-    CloseDevice();
+    uint32_t result = 0;
+    {
+        ReaderGuard reader(*this, [this] { return BeginOperation(true); });
+        if (reader)
+            result = body();
+    }
     if (result != 0) {
         ReportCompleted(success);
     }

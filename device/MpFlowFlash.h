@@ -32,39 +32,39 @@ public:
     uint32_t GetCodeSize(uint32_t& size);
 
     // Read `size` bytes from flash address 0; progress 55-90.
-    uint32_t ReadFlashBlocks32(uint8_t* buffer, uint32_t size);
-    uint32_t ReadFlashBlocks16(uint8_t* buffer, uint32_t size);
+    [[nodiscard]] uint32_t ReadFlashBlocks32(uint8_t* buffer, uint32_t size);
+    [[nodiscard]] uint32_t ReadFlashBlocks16(uint8_t* buffer, uint32_t size);
     // Write `size` bytes from address 0, the block holding "Flash TagAddr" last; progress 20-55.
-    uint32_t WriteFlashBlocks32(const uint8_t* data, uint32_t size);
-    uint32_t WriteFlashBlocks16(const uint8_t* data, uint32_t size);
+    [[nodiscard]] uint32_t WriteFlashBlocks32(const uint8_t* data, uint32_t size);
+    [[nodiscard]] uint32_t WriteFlashBlocks16(const uint8_t* data, uint32_t size);
     // One block at `address` of the image `data`, up to 8 attempts.
-    uint32_t WriteFlashBlock32(uint32_t address, uint32_t length, const uint8_t* data);
-    uint32_t WriteFlashBlock16(uint16_t address, uint16_t length, const uint8_t* data);
+    [[nodiscard]] uint32_t WriteFlashBlock32(uint32_t address, uint32_t length, const uint8_t* data);
+    [[nodiscard]] uint32_t WriteFlashBlock16(uint16_t address, uint16_t length, const uint8_t* data);
     // Control-pipe write and verify in numbered packets; progress 60 and 80.
-    uint32_t DmWriteVerify(const uint8_t* data, uint32_t size);
+    [[nodiscard]] uint32_t DmWriteVerify(const uint8_t* data, uint32_t size);
     // Read the flash, then restart the reader into its code (0x22). Reports 41704 or 41512.
-    uint32_t ReadFlashAndReset32(uint32_t size, uint8_t* buffer);
-    uint32_t ReadFlashAndReset16(uint32_t size, uint8_t* buffer);
+    [[nodiscard]] uint32_t ReadFlashAndReset32(uint32_t size, uint8_t* buffer);
+    [[nodiscard]] uint32_t ReadFlashAndReset16(uint32_t size, uint8_t* buffer);
 
     // The flash's code area into the upload image.
-    uint32_t FF_Read();
+    [[nodiscard]] uint32_t FF_Read();
     // Erase the whole flash with the reader's method and restart the reader.
-    uint32_t FF_EraseEx();
-    uint32_t FF_EraseEx_ScsiCmd2();
-    uint32_t FF_EraseEx_ScsiCmd();
-    uint32_t FF_EraseEx_CtrlPipe();
+    [[nodiscard]] uint32_t FF_EraseEx();
+    [[nodiscard]] uint32_t FF_EraseEx_ScsiCmd2();
+    [[nodiscard]] uint32_t FF_EraseEx_ScsiCmd();
+    [[nodiscard]] uint32_t FF_EraseEx_CtrlPipe();
     // The complete write of an image.
-    uint32_t FF_Download(const uint8_t* data, uint32_t size);
+    [[nodiscard]] uint32_t FF_Download(const uint8_t* data, uint32_t size);
 
-    uint32_t FlashWriteRetry32(const uint8_t* data, uint32_t size);
-    uint32_t FlashWriteRetry16(const uint8_t* data, uint32_t size);
-    uint32_t FlashWriteRetryCtrlPipe(const uint8_t* data, uint32_t size);
+    [[nodiscard]] uint32_t FlashWriteRetry32(const uint8_t* data, uint32_t size);
+    [[nodiscard]] uint32_t FlashWriteRetry16(const uint8_t* data, uint32_t size);
+    [[nodiscard]] uint32_t FlashWriteRetryCtrlPipe(const uint8_t* data, uint32_t size);
     // Erase, write, read back, compare, reset; `error` receives the code of a failed step.
-    uint32_t FlashWriteAttempt32(uint32_t size, const uint8_t* data, ResultCode& error);
-    uint32_t FlashWriteAttempt16(uint32_t size, const uint8_t* data, ResultCode& error);
+    [[nodiscard]] uint32_t FlashWriteAttempt32(uint32_t size, const uint8_t* data, ResultCode& error);
+    [[nodiscard]] uint32_t FlashWriteAttempt16(uint32_t size, const uint8_t* data, ResultCode& error);
 
     // Copies the image into work buffer 2 and carries the reader's vendor information over into it.
-    uint32_t HoldInfoMerge(uint32_t mode, uint32_t size, const uint8_t* data);
+    [[nodiscard]] uint32_t HoldInfoMerge(uint32_t mode, uint32_t size, const uint8_t* data);
     // The vendor area of a flash image of `size` bytes, or null.
     uint8_t* FindInfoBlock(uint32_t size, uint8_t* buffer);
 
@@ -77,21 +77,23 @@ protected:
 
     // The frame of a device operation: refuse two readers, open for a flash write, run the body, close;
     // on success progress 100 and the success code.
-    uint32_t RunFlashOperation(const std::function<uint32_t()>& body, ResultCode success);
+    [[nodiscard]] uint32_t RunFlashOperation(const std::function<uint32_t()>& body, ResultCode success);
 
 private:
     // One block transfer at (address, length); returns the library's answer.
     using BlockTransfer = std::function<uint32_t(uint32_t address, uint32_t length)>;
-    uint32_t ReadBlocks(uint32_t size, uint32_t block, const BlockTransfer& read);
-    uint32_t WriteBlocks(uint32_t size, uint32_t block, uint32_t tag, const BlockTransfer& write);
-    uint32_t WriteBlockWithAttempts(uint32_t address, uint32_t length, const BlockTransfer& write);
+    [[nodiscard]] uint32_t ReadBlocks(uint32_t size, uint32_t block, const BlockTransfer& read);
+    [[nodiscard]] uint32_t WriteBlocks(uint32_t size, uint32_t block, uint32_t tag,
+                                       const BlockTransfer& write);
+    [[nodiscard]] uint32_t WriteBlockWithAttempts(uint32_t address, uint32_t length,
+                                                  const BlockTransfer& write);
     using WriteAttempt = uint32_t (CMpFlow_Flash::*)(uint32_t, const uint8_t*, ResultCode&);
-    uint32_t FlashWriteRetry(const uint8_t* data, uint32_t size, WriteAttempt attempt,
-                             const std::function<void()>& eraseAfterFailure);
+    [[nodiscard]] uint32_t FlashWriteRetry(const uint8_t* data, uint32_t size, WriteAttempt attempt,
+                                           const std::function<void()>& eraseAfterFailure);
     // Close, wait, reopen and reset into ROM code after a failed write attempt.
     void RecoverAfterFailedAttempt();
     // 41704 for a failed read, else the restart into the flash code (41512 when it fails).
-    uint32_t ResetAfterRead(uint32_t read);
+    [[nodiscard]] uint32_t ResetAfterRead(uint32_t read);
     // One write attempt: erase, (chip patch), blocks, read-back, compare, restart.
     struct AttemptSteps {
         std::function<uint32_t()> erase;
@@ -99,6 +101,6 @@ private:
         uint32_t (CMpFlow_Flash::*write)(const uint8_t*, uint32_t);
         uint32_t (CMpFlow_Flash::*read)(uint8_t*, uint32_t);
     };
-    uint32_t RunWriteAttempt(const AttemptSteps& steps, uint32_t size, const uint8_t* data,
-                             ResultCode& error);
+    [[nodiscard]] uint32_t RunWriteAttempt(const AttemptSteps& steps, uint32_t size, const uint8_t* data,
+                                           ResultCode& error);
 };

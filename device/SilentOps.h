@@ -11,11 +11,12 @@
 
 // -w: loads the file (relative paths from the program folder) into the download image and runs the
 // download. When the file cannot be loaded or is empty, reports loadFailCode and returns 0.
-uint32_t SilentWriteBin(CDevTypeInfo& devType, const std::string& path, ResultCode loadFailCode);
+[[nodiscard]] uint32_t SilentWriteBin(CDevTypeInfo& devType, const std::string& path,
+                                      ResultCode loadFailCode);
 
 // -r and -t: runs the read and writes the upload image to the path (relative paths from the current
 // folder, missing folders created). A failed read returns 0 and writes nothing; a dump that cannot be
 // written reports 41531 and returns 0. With writeTrace, "SafeWriteTxt : <size>" is traced after the
 // dump was written.
-uint32_t SilentDump(CDevTypeInfo& devType, const std::string& path, DumpFormat format,
-                    const TraceScope* writeTrace = nullptr);
+[[nodiscard]] uint32_t SilentDump(CDevTypeInfo& devType, const std::string& path, DumpFormat format,
+                                  const TraceScope* writeTrace = nullptr);

@@ -133,6 +133,27 @@ uint32_t CVrkFun::OpenReaderByIndex(uint32_t index) {
     }
 }
 
+std::vector<uint32_t> CVrkFun::ListReaderInstances(size_t maxReaders) const {
+    std::vector<uint32_t> instances;
+    if (!IsBound())
+        return instances;
+    for (uint32_t index = 0; instances.size() < maxReaders; ++index) {
+        uint32_t wanted = index;
+        uint32_t handle = QDOpenVrkUsbStor(&wanted);
+        if (handle == 0) {
+            wanted = index;
+            handle = QDOpenVrkUsbDisk(&wanted);
+        }
+        if (handle == 0)
+            break;
+        const uint32_t instance = QDGetHandleInst(handle);
+        QDClose(handle);
+        if (instance != 0 && std::find(instances.begin(), instances.end(), instance) == instances.end())
+            instances.push_back(instance);
+    }
+    return instances;
+}
+
 uint32_t CVrkFun::IsKnownInstance(uint32_t instance) {
     for (int depth = 0; depth < kMaxTreeDepth; ++depth) {
         if (std::find(m_ReaderInsts.begin(), m_ReaderInsts.end(), instance) != m_ReaderInsts.end())
@@ -237,7 +258,7 @@ uint32_t CVrkFun::NeedsRomReset(uint32_t& flag) {
     flag = 0;
     ReaderStatus status;
     ReaderStatusEx statusEx;
-    ReadStatus(status, statusEx);
+    ReadStatusOrZeros(status, statusEx);
     if (statusEx.bytes[29] & 0x40) {
         flag = (statusEx.bytes[21] & 0x40) ? 1 : 0;
         return 1;
@@ -255,7 +276,7 @@ uint32_t CVrkFun::NeedsRomReset(uint32_t& flag) {
 uint32_t CVrkFun::PrepareRomReset() {
     ReaderStatus status;
     ReaderStatusEx statusEx;
-    ReadStatus(status, statusEx);
+    ReadStatusOrZeros(status, statusEx);
     if (statusEx.bytes[29] & 0x02)
         return 1;
     if (!IsBound())
@@ -270,7 +291,7 @@ uint32_t CVrkFun::PrepareRomReset() {
 uint32_t CVrkFun::QuickReconnectSupported(uint32_t& flag) {
     ReaderStatus status;
     ReaderStatusEx statusEx;
-    ReadStatus(status, statusEx);
+    ReadStatusOrZeros(status, statusEx);
     flag = (statusEx.bytes[29] & 0x20) ? 1 : 0;
     return 1;
 }
@@ -281,7 +302,8 @@ uint32_t CVrkFun::FinishFlashOpen(bool reportProgress, uint32_t openResult) {
     uint32_t result = openResult;
     if (flag) {
         m_bRomReset = 1;
-        PrepareRomReset();
+        // The reset that follows tells whether the reader went: a refused preparation shows there.
+        (void)PrepareRomReset();
         result = ResetDevice(kResetRom);
         if (result == 0) {
             ReportFailure(IDS_RESET_DEVICE_FAIL);
@@ -358,6 +380,12 @@ uint32_t CVrkFun::ReopenFlashReader() {
     return OpenDevice();
 }
 
+uint32_t CVrkFun::ReopenFlashReaderAfter(uint32_t delayMs) {
+    CloseDevice();
+    platform::Sleep(delayMs);
+    return ReopenFlashReader();
+}
+
 void CVrkFun::CloseDevice() {
     if (m_hDev != 0 && QDClose)
         QDClose(m_hDev);
@@ -378,6 +406,11 @@ uint32_t CVrkFun::ReadStatus(ReaderStatus& status, ReaderStatusEx& statusEx) {
     if (result && status.HasExtendedStatus())
         QDPpStatus(m_hDev, statusEx.bytes, sizeof(statusEx.bytes));
     return result;
+}
+
+void CVrkFun::ReadStatusOrZeros(ReaderStatus& status, ReaderStatusEx& statusEx) {
+    // A failed read is told by the zeroed blocks; the callers decide on them.
+    (void)ReadStatus(status, statusEx);
 }
 
 uint32_t CVrkFun::BeginOperation(bool forFlash) {

@@ -26,7 +26,7 @@ uint32_t CVrkLibExternalUse::LoadFun() {
     TraceScope scope("CVrkLibExternalUse::LoadFun", kTraceDevice);
     bool complete = m_hLib != nullptr;
     m_strMissingEntry.clear();
-#define QUILLIX_BIND_SLOT(slot, used)                                                                        \
+#define QUILLIX_BIND_SLOT(slot, used, effect)                                                                \
     slot = reinterpret_cast<PFN_##slot>(platform::FindExport(m_hLib, #slot));                                \
     if (used && !slot && complete) {                                                                         \
         complete = false;                                                                                    \
@@ -61,7 +61,7 @@ uint32_t CVrkLibExternalUse::UnloadLib() {
 }
 
 void CVrkLibExternalUse::ClearSlots() {
-#define QUILLIX_CLEAR_SLOT(slot, used) slot = nullptr;
+#define QUILLIX_CLEAR_SLOT(slot, used, effect) slot = nullptr;
     QUILLIX_VRK_ENTRIES(QUILLIX_CLEAR_SLOT)
 #undef QUILLIX_CLEAR_SLOT
 }

@@ -24,9 +24,9 @@ public:
     CVrkLibExternalUse& operator=(const CVrkLibExternalUse&) = delete;
 
     // Loads the library from the program folder only (after unloading a loaded one). 1 or 0.
-    uint32_t LoadLib();
+    [[nodiscard]] uint32_t LoadLib();
     // Binds every slot; 1 when every entry that an operation calls is present, 0 otherwise.
-    uint32_t LoadFun();
+    [[nodiscard]] uint32_t LoadFun();
     // Releases the module and clears the handles and every slot; 1 when a module was released.
     uint32_t UnloadLib();
     // True between a successful LoadFun and the next UnloadLib: only then are entries called.
@@ -41,7 +41,7 @@ public:
     platform::LibraryHandle m_hLib = nullptr;
     uint32_t m_hDev = 0;
 
-#define QUILLIX_DECLARE_SLOT(name, used) PFN_##name name = nullptr;
+#define QUILLIX_DECLARE_SLOT(name, used, effect) PFN_##name name = nullptr;
     QUILLIX_VRK_ENTRIES(QUILLIX_DECLARE_SLOT)
 #undef QUILLIX_DECLARE_SLOT
 

@@ -2,19 +2,93 @@
 
 #include "model/EestrFormat.h"
 
+#include <cstddef>
+#include <iterator>
+
 namespace {
 
 constexpr size_t kMinStringImageSize = 128;
 constexpr uint8_t kMinInquiryConfigOffset = 28;
 
+// The single-number keys of "Vendor Info M1", one row each: the key and the value a missing key gives.
+enum M1Number : size_t {
+    kPreOffset,
+    kConfigAddr,
+    kConfigDataMode,
+    kUsbStrAddr,
+    kFlashCodeSize,
+    kFlashBlockSize,
+    kFlashTagAddr,
+    kFlashHoldInfo,
+    kFlashIcBugPatch,
+    kFlashIcBugWritePatch,
+    kFlashRetryCount,
+    kCheckIcVersion,
+    kCheckFwVersion,
+    kCheckSubVersion,
+    kRomIcVersion,
+    kRomFwVersion,
+    kRomSubVersion,
+    kNeedReset,
+    kM1NumberCount,
+};
+
+struct M1Setting {
+    M1Number id;
+    const char* key;
+    int32_t def;
+};
+
+constexpr M1Setting kM1Settings[] = {
+    {kPreOffset, "PreOffset", 0},
+    {kConfigAddr, "Config Addr", 8},
+    {kConfigDataMode, "Config DataMode", kDataModeAbsent},
+    {kUsbStrAddr, "USBSTR Addr", 9},
+    {kFlashCodeSize, "Flash CodeSize", 0},
+    {kFlashBlockSize, "Flash BlockSize", 4096},
+    {kFlashTagAddr, "Flash TagAddr", 0},
+    {kFlashHoldInfo, "Flash HoldInfo", 0},
+    {kFlashIcBugPatch, "Flash IcBugPatch", 0},
+    {kFlashIcBugWritePatch, "Flash IcBugWritePatch", 0},
+    {kFlashRetryCount, "Flash RetryCount", 1},
+    {kCheckIcVersion, "Check IcVersion", 0},
+    {kCheckFwVersion, "Check FwVersion", 0},
+    {kCheckSubVersion, "Check SubVersion", 0},
+    {kRomIcVersion, "Rom IcVersion", 0},
+    {kRomFwVersion, "Rom FwVersion", 0},
+    {kRomSubVersion, "Rom SubVersion", 0},
+    {kNeedReset, "Need Reset", 1},
+};
+
+constexpr bool RowsInIdOrder() {
+    if (std::size(kM1Settings) != kM1NumberCount)
+        return false;
+    for (size_t row = 0; row < std::size(kM1Settings); ++row)
+        if (kM1Settings[row].id != row)
+            return false;
+    return true;
+}
+static_assert(RowsInIdOrder(), "one row per M1Number, in its order");
+
+// The number of the key in the section at `section` (a FindSection index), or its default.
+uint32_t M1Value(const CIniFile& ini, int section, M1Number id) {
+    const M1Setting& setting = kM1Settings[id];
+    return ini.GetNumber(section, setting.key, setting.def);
+}
+
+uint32_t M1Value(const CIniFile& ini, M1Number id) {
+    return M1Value(ini, ini.FindSection(kSectionVendorM1), id);
+}
+
+bool NonZero(uint32_t& out, uint32_t value) {
+    out = value;
+    return value != 0;
+}
+
 } // namespace
 
 uint32_t CUserIni::GetSettingNumber(const char* section, const std::string& key, int32_t def) const {
     return GetNumber(FindSection(section), key, def);
-}
-
-uint8_t CUserIni::GetLayoutByte(const char* section, const std::string& key, int32_t def) const {
-    return static_cast<uint8_t>(GetSettingNumber(section, key, def));
 }
 
 FieldLayout CUserIni::GetFieldLayout(const char* section, const std::string& prefix,
@@ -37,9 +111,9 @@ FunEnableLayout CUserIni::GetFunEnableLayout(const char* section, const std::str
 
 ConfigBlockLayout CUserIni::GetConfigBlockLayout() const {
     const int index = FindSection(kSectionVendorM1);
-    return {static_cast<uint8_t>(GetNumber(index, "PreOffset", 0)),
-            static_cast<uint8_t>(GetNumber(index, "Config Addr", 8)),
-            static_cast<uint8_t>(GetNumber(index, "Config DataMode", kDataModeAbsent))};
+    return {static_cast<uint8_t>(M1Value(*this, index, kPreOffset)),
+            static_cast<uint8_t>(M1Value(*this, index, kConfigAddr)),
+            static_cast<uint8_t>(M1Value(*this, index, kConfigDataMode))};
 }
 
 uint16_t CUserIni::ReadId(const char* prefix, uint8_t byDefaultAddr, const uint8_t* image,
@@ -89,7 +163,7 @@ bool CUserIni::GetConfigOffset(const uint8_t* image, size_t size, uint8_t& offse
 }
 
 uint32_t CUserIni::GetPreOffset() const {
-    return GetSettingNumber(kSectionVendorM1, "PreOffset", 0);
+    return M1Value(*this, kPreOffset);
 }
 
 bool CUserIni::HasStringArea(size_t size) const {
@@ -101,7 +175,7 @@ std::string CUserIni::GetUsbString(const uint8_t* image, size_t size, size_t ind
         return std::string();
     const ConfigBlockLayout config = GetConfigBlockLayout();
     CEestrFormat strings;
-    strings.Decode(image, size, GetLayoutByte(kSectionVendorM1, "USBSTR Addr", 9), config.byConfigAddr,
+    strings.Decode(image, size, static_cast<uint8_t>(M1Value(*this, kUsbStrAddr)), config.byConfigAddr,
                    config.byPreOffset);
     return strings.m_UsbStrings[index];
 }
@@ -125,7 +199,7 @@ bool CUserIni::SetUSBStrings(uint8_t* image, size_t size, const std::string& man
     if (!HasStringArea(size))
         return true;
     const ConfigBlockLayout config = GetConfigBlockLayout();
-    const uint8_t start = GetLayoutByte(kSectionVendorM1, "USBSTR Addr", 9);
+    const uint8_t start = static_cast<uint8_t>(M1Value(*this, kUsbStrAddr));
     CEestrFormat strings;
     strings.Decode(image, size, start, config.byConfigAddr, config.byPreOffset);
     strings.m_UsbStrings = {manufacturer, product, serialNumber};
@@ -138,7 +212,7 @@ std::string CUserIni::GetLunStr(const uint8_t* image, size_t size, size_t index)
         return std::string();
     const ConfigBlockLayout config = GetConfigBlockLayout();
     CEestrFormat strings;
-    strings.Decode(image, size, GetLayoutByte(kSectionVendorM1, "USBSTR Addr", 9), config.byConfigAddr,
+    strings.Decode(image, size, static_cast<uint8_t>(M1Value(*this, kUsbStrAddr)), config.byConfigAddr,
                    config.byPreOffset);
     return strings.m_LunStrings[index];
 }
@@ -148,7 +222,7 @@ bool CUserIni::SetLunStr(uint8_t* image, size_t size, size_t index, const std::s
         return false;
     WriteFunEnable(GetFunEnableLayout(kSectionVendorM1, ""), image, size);
     const ConfigBlockLayout config = GetConfigBlockLayout();
-    const uint8_t start = GetLayoutByte(kSectionVendorM1, "USBSTR Addr", 9);
+    const uint8_t start = static_cast<uint8_t>(M1Value(*this, kUsbStrAddr));
     CEestrFormat strings;
     strings.Decode(image, size, start, config.byConfigAddr, config.byPreOffset);
     strings.m_LunStrings[index] = text;
@@ -226,67 +300,58 @@ bool CUserIni::SetInqRevision(uint8_t* image, size_t size, const std::string& te
     return SetInquiry(image, size, InquiryField::Revision, text);
 }
 
-namespace {
-
-bool NonZero(uint32_t& out, uint32_t value) {
-    out = value;
-    return value != 0;
-}
-
-} // namespace
-
 bool CUserIni::GetFlashCodeSize(uint32_t& value) const {
-    return NonZero(value, GetSettingNumber(kSectionVendorM1, "Flash CodeSize", 0));
+    return NonZero(value, M1Value(*this, kFlashCodeSize));
 }
 
 bool CUserIni::GetFlashBlockSize(uint32_t& value) const {
-    return NonZero(value, GetSettingNumber(kSectionVendorM1, "Flash BlockSize", 4096));
+    return NonZero(value, M1Value(*this, kFlashBlockSize));
 }
 
 bool CUserIni::GetFlashTagAddr(uint32_t& value) const {
-    return NonZero(value, GetSettingNumber(kSectionVendorM1, "Flash TagAddr", 0));
+    return NonZero(value, M1Value(*this, kFlashTagAddr));
 }
 
 bool CUserIni::GetFlashHoldInfo(uint32_t& value) const {
-    return NonZero(value, GetSettingNumber(kSectionVendorM1, "Flash HoldInfo", 0));
+    return NonZero(value, M1Value(*this, kFlashHoldInfo));
 }
 
 bool CUserIni::GetFlashIcBugPatch(uint32_t& value) const {
-    return NonZero(value, GetSettingNumber(kSectionVendorM1, "Flash IcBugPatch", 0));
+    return NonZero(value, M1Value(*this, kFlashIcBugPatch));
 }
 
 bool CUserIni::GetFlashIcBugWritePatch(uint32_t& value) const {
-    return NonZero(value, GetSettingNumber(kSectionVendorM1, "Flash IcBugWritePatch", 0));
+    return NonZero(value, M1Value(*this, kFlashIcBugWritePatch));
 }
 
 bool CUserIni::GetFlashRetryCount(uint32_t& value) const {
-    return NonZero(value, GetSettingNumber(kSectionVendorM1, "Flash RetryCount", 1));
+    return NonZero(value, M1Value(*this, kFlashRetryCount));
 }
 
 bool CUserIni::GetCheckIcVersion(uint32_t& value) const {
-    return NonZero(value, GetSettingNumber(kSectionVendorM1, "Check IcVersion", 0));
+    return NonZero(value, M1Value(*this, kCheckIcVersion));
 }
 
 bool CUserIni::GetCheckFwVersion(uint32_t& value) const {
-    return NonZero(value, GetSettingNumber(kSectionVendorM1, "Check FwVersion", 0));
+    return NonZero(value, M1Value(*this, kCheckFwVersion));
 }
 
 bool CUserIni::GetCheckSubVersion(uint32_t& value) const {
-    return NonZero(value, GetSettingNumber(kSectionVendorM1, "Check SubVersion", 0));
+    return NonZero(value, M1Value(*this, kCheckSubVersion));
 }
 
 bool CUserIni::GetRomIcVersion(uint32_t& value) const {
-    return NonZero(value, GetSettingNumber(kSectionVendorM1, "Rom IcVersion", 0));
+    return NonZero(value, M1Value(*this, kRomIcVersion));
 }
 
 bool CUserIni::GetRomFwVersion(uint32_t& value) const {
-    return NonZero(value, GetSettingNumber(kSectionVendorM1, "Rom FwVersion", 0));
+    return NonZero(value, M1Value(*this, kRomFwVersion));
 }
 
 bool CUserIni::GetRomSubVersion(uint32_t& value) const {
-    return NonZero(value, GetSettingNumber(kSectionVendorM1, "Rom SubVersion", 0));
+    return NonZero(value, M1Value(*this, kRomSubVersion));
 }
 
 uint32_t CUserIni::GetNeedReset() const {
-    return GetSettingNumber(kSectionVendorM1, "Need Reset", 1);
+    return M1Value(*this, kNeedReset);
 }

@@ -81,7 +81,6 @@ public:
 
 protected:
     uint32_t GetSettingNumber(const char* section, const std::string& key, int32_t def) const;
-    uint8_t GetLayoutByte(const char* section, const std::string& key, int32_t def) const;
     // The four keys prefix + "AddrMode", "Addr", "Mask" and "DataMode".
     FieldLayout GetFieldLayout(const char* section, const std::string& prefix, const FieldLayout& def) const;
     // The three keys prefix + "FunEnableMode", "FunEnableAddr" and "FunEnableMask" (defaults 0).

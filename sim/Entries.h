@@ -1,23 +1,18 @@
 #pragma once
 
+#include "device/VrkEntries.h"
+
 #include <string_view>
 #include <vector>
 
 namespace sim {
 
-// What an entry of the reader library does, as far as faults care.
-enum EntryFlags : unsigned {
-    kEntryReads = 1u,  // fills a buffer from the reader: `flip` applies
-    kEntryWrites = 2u, // changes a memory, a register or a setting: `lie` applies
-    kEntryResets = 4u, // a reset command: accepted or refused per reader
-};
-
 struct EntryInfo {
     const char* name;
-    unsigned flags;
+    unsigned flags; // VrkEntryEffect
 };
 
-// The 63 entries in slot order.
+// The 63 entries of the reader library in slot order, with their effect.
 const std::vector<EntryInfo>& Entries();
 // The entry of that exact name, or null.
 const EntryInfo* FindEntry(std::string_view name);

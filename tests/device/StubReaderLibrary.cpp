@@ -19,6 +19,6 @@
 #else
 #define QUILLIX_STUB_0(name) QUILLIX_STUB_1(name)
 #endif
-#define QUILLIX_STUB(name, used) QUILLIX_STUB_##used(name)
+#define QUILLIX_STUB(name, used, effect) QUILLIX_STUB_##used(name)
 
 QUILLIX_VRK_ENTRIES(QUILLIX_STUB)

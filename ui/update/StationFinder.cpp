@@ -1,7 +1,7 @@
 #include "ui/update/StationFinder.h"
 
 #include "app/TraceLog.h"
-#include "device/VrkLibExternalUse.h"
+#include "device/VrkFun.h"
 
 #include <algorithm>
 
@@ -56,28 +56,7 @@ std::vector<PortReader> AttachToPorts(const std::vector<uint32_t>& readers, cons
     return attached;
 }
 
-std::vector<uint32_t> ListReaderInstances(CVrkLibExternalUse& library) {
-    std::vector<uint32_t> instances;
-    if (!library.IsBound())
-        return instances;
-    for (uint32_t index = 0; instances.size() < kMaxReaders; ++index) {
-        uint32_t wanted = index;
-        uint32_t handle = library.QDOpenVrkUsbStor(&wanted);
-        if (handle == 0) {
-            wanted = index;
-            handle = library.QDOpenVrkUsbDisk(&wanted);
-        }
-        if (handle == 0)
-            break;
-        const uint32_t instance = library.QDGetHandleInst(handle);
-        library.QDClose(handle);
-        if (instance != 0 && std::find(instances.begin(), instances.end(), instance) == instances.end())
-            instances.push_back(instance);
-    }
-    return instances;
-}
-
-std::vector<StationReader> FindStationReaders(CVrkLibExternalUse& library) {
+std::vector<StationReader> FindStationReaders(const CVrkFun& session) {
     TraceScope scope("CDevFind::FindReaders", kTraceApp);
     const std::optional<std::vector<platform::UsbHub>> hubs = platform::EnumerateUsbHubs();
     if (!hubs) {
@@ -85,7 +64,7 @@ std::vector<StationReader> FindStationReaders(CVrkLibExternalUse& library) {
         return {};
     }
     const std::vector<HubPort> ports = HighSpeedPorts(*hubs);
-    const std::vector<uint32_t> readers = ListReaderInstances(library);
+    const std::vector<uint32_t> readers = session.ListReaderInstances(kMaxReaders);
     const std::vector<PortReader> attached = AttachToPorts(readers, ports, platform::GetParentInstance);
     for (const PortReader& reader : attached)
         TraceLine(scope, "Reader %08X on hub %08X port %u\n", reader.dwInstance, reader.dwHub, reader.nPort);

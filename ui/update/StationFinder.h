@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-class CVrkLibExternalUse;
+class CVrkFun;
 
 // Finding the station's readers: the ports of high-speed USB hubs, the readers the library opens, and
 // the port each reader hangs on in the device tree.
@@ -29,9 +29,6 @@ using ParentLookup = std::function<bool(uint32_t instance, uint32_t& parent)>;
 std::vector<PortReader> AttachToPorts(const std::vector<uint32_t>& readers, const std::vector<HubPort>& ports,
                                       const ParentLookup& getParent);
 
-// Up to three distinct device instances of the readers the library opens by index (storage interface
-// first, then disk), in the order found. Every handle is closed again.
-std::vector<uint32_t> ListReaderInstances(CVrkLibExternalUse& library);
-
-// The whole detection over the platform's device tree: the reader list in socket order.
-std::vector<StationReader> FindStationReaders(CVrkLibExternalUse& library);
+// The whole detection over the platform's device tree and the readers the session lists: the reader
+// list in socket order.
+std::vector<StationReader> FindStationReaders(const CVrkFun& session);
