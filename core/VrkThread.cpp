@@ -340,13 +340,14 @@ uint32_t CVrkThread::OnLoadDownloadFile(CDevTypeInfo& dev, uintptr_t, intptr_t l
 }
 
 uint32_t CVrkThread::OnCheckReaders(CDevTypeInfo& dev, uintptr_t, intptr_t lParam) {
-    dev.DT_ScanReaders(static_cast<uint32_t>(lParam));
+    // Each step reports its status to the dialog itself; the count the scan leaves decides the rest.
+    (void)dev.DT_ScanReaders(static_cast<uint32_t>(lParam));
     if (dev.m_dwDevCount != 0) {
-        dev.DT_CheckReaders();
+        (void)dev.DT_CheckReaders();
         platform::Sleep(kCheckPauseMs);
         if (!dev.m_bSkipReset) {
-            dev.DT_ResetReaders();
-            dev.DT_WaitReaders();
+            (void)dev.DT_ResetReaders();
+            (void)dev.DT_WaitReaders();
             platform::Sleep(kCheckPauseMs);
         }
         BroadcastResult(UM_READERS_CHECKED, 0, 0);

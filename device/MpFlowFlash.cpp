@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -65,6 +66,55 @@ uint32_t CodeSizeOfGeneration(uint8_t generation) {
     default:
         return 0x10000;
     }
+}
+
+} // namespace
+
+// How one access method erases, reads and writes the flash.
+struct FlashMethod {
+    FlashOpMode mode;
+    // The whole-flash erase and the restart that follows it; the erase's trace scope.
+    uint32_t (*erase)(CMpFlow_Flash& flash);
+    uint8_t eraseResetCode;
+    const char* eraseTrace;
+    // Reading the flash and restarting the reader; null when the method cannot read.
+    uint32_t (CMpFlow_Flash::*readAndReset)(uint32_t size, uint8_t* buffer);
+    // The complete write with its attempts.
+    uint32_t (CMpFlow_Flash::*writeRetry)(const uint8_t* data, uint32_t size);
+    // One attempt's block write and read-back, and whether the chip's write workaround goes first;
+    // null for the control pipe, whose packets verify themselves.
+    uint32_t (CMpFlow_Flash::*writeBlocks)(const uint8_t* data, uint32_t size);
+    uint32_t (CMpFlow_Flash::*readBlocks)(uint8_t* buffer, uint32_t size);
+    bool bugWritePatch;
+};
+
+namespace {
+
+constexpr FlashMethod kMethods[] = {
+    {kFlashOpCtrlPipe, [](CMpFlow_Flash& flash) { return flash.QDDmEraseFlash(flash.m_hDev); }, kResetDmRom,
+     "CMpFlow_Flash::FF_EraseEx_CtrlPipe", nullptr, &CMpFlow_Flash::FlashWriteRetryCtrlPipe, nullptr, nullptr,
+     false},
+    {kFlashOp16, [](CMpFlow_Flash& flash) { return flash.QDEraseFlash(flash.m_hDev, 1); }, kResetToFlashCode0,
+     "CMpFlow_Flash::FF_EraseEx_ScsiCmd", &CMpFlow_Flash::ReadFlashAndReset16,
+     &CMpFlow_Flash::FlashWriteRetry16, &CMpFlow_Flash::WriteFlashBlocks16, &CMpFlow_Flash::ReadFlashBlocks16,
+     false},
+    {kFlashOp32, [](CMpFlow_Flash& flash) { return flash.QDEraseFlash2(flash.m_hDev, 1, 0); },
+     kResetToFlashCode0, "CMpFlow_Flash::FF_EraseEx_ScsiCmd2", &CMpFlow_Flash::ReadFlashAndReset32,
+     &CMpFlow_Flash::FlashWriteRetry32, &CMpFlow_Flash::WriteFlashBlocks32, &CMpFlow_Flash::ReadFlashBlocks32,
+     true},
+};
+
+constexpr bool MethodsInModeOrder() {
+    for (size_t row = 0; row < std::size(kMethods); ++row)
+        if (kMethods[row].mode != row)
+            return false;
+    return true;
+}
+static_assert(MethodsInModeOrder(), "one row per FlashOpMode, in its order");
+
+// The row of a mode as GetFlashOpMode gives it; any other value counts as the control pipe.
+const FlashMethod& MethodOf(uint32_t mode) {
+    return mode < std::size(kMethods) ? kMethods[mode] : kMethods[kFlashOpCtrlPipe];
 }
 
 } // namespace
@@ -280,16 +330,12 @@ uint32_t CMpFlow_Flash::FF_Read() {
     }
     uint32_t mode = kFlashOpCtrlPipe;
     GetFlashOpMode(mode);
-    switch (mode) {
-    case kFlashOp32:
-        return ReadFlashAndReset32(GetDataUpSize(), GetDataUp());
-    case kFlashOp16:
-        return ReadFlashAndReset16(GetDataUpSize(), GetDataUp());
-    default:
-        // The control pipe can only write and verify.
+    const FlashMethod& method = MethodOf(mode);
+    if (!method.readAndReset) {
         ReportFailure(IDS_READ_FLASH_FAIL);
         return 0;
     }
+    return (this->*method.readAndReset)(GetDataUpSize(), GetDataUp());
 }
 
 uint32_t CMpFlow_Flash::FF_EraseEx() {
@@ -304,14 +350,7 @@ uint32_t CMpFlow_Flash::FF_EraseEx() {
     uint32_t mode = kFlashOpCtrlPipe;
     GetFlashOpMode(mode);
     TraceLine(scope, "Flash Op Mode %x\n", mode);
-    switch (mode) {
-    case kFlashOp32:
-        return FF_EraseEx_ScsiCmd2();
-    case kFlashOp16:
-        return FF_EraseEx_ScsiCmd();
-    default:
-        return FF_EraseEx_CtrlPipe();
-    }
+    return EraseWith(MethodOf(mode));
 }
 
 namespace {
@@ -330,19 +369,21 @@ template <typename Session> uint32_t FinishErase(Session& session, uint32_t eras
 
 } // namespace
 
+uint32_t CMpFlow_Flash::EraseWith(const FlashMethod& method) {
+    TraceScope scope(method.eraseTrace, kTraceDevice);
+    return FinishErase(*this, IsBound() ? method.erase(*this) : 0, method.eraseResetCode);
+}
+
 uint32_t CMpFlow_Flash::FF_EraseEx_CtrlPipe() {
-    TraceScope scope("CMpFlow_Flash::FF_EraseEx_CtrlPipe", kTraceDevice);
-    return FinishErase(*this, IsBound() ? QDDmEraseFlash(m_hDev) : 0, kResetDmRom);
+    return EraseWith(kMethods[kFlashOpCtrlPipe]);
 }
 
 uint32_t CMpFlow_Flash::FF_EraseEx_ScsiCmd() {
-    TraceScope scope("CMpFlow_Flash::FF_EraseEx_ScsiCmd", kTraceDevice);
-    return FinishErase(*this, IsBound() ? QDEraseFlash(m_hDev, 1) : 0, kResetToFlashCode0);
+    return EraseWith(kMethods[kFlashOp16]);
 }
 
 uint32_t CMpFlow_Flash::FF_EraseEx_ScsiCmd2() {
-    TraceScope scope("CMpFlow_Flash::FF_EraseEx_ScsiCmd2", kTraceDevice);
-    return FinishErase(*this, IsBound() ? QDEraseFlash2(m_hDev, 1, 0) : 0, kResetToFlashCode0);
+    return EraseWith(kMethods[kFlashOp32]);
 }
 
 uint32_t CMpFlow_Flash::FF_Download(const uint8_t* data, uint32_t size) {
@@ -372,14 +413,7 @@ uint32_t CMpFlow_Flash::FF_Download(const uint8_t* data, uint32_t size) {
         image = GetWorkBuf2();
     }
     ApplyIcBugPatch();
-    switch (mode) {
-    case kFlashOp32:
-        return FlashWriteRetry32(image, size);
-    case kFlashOp16:
-        return FlashWriteRetry16(image, size);
-    default:
-        return FlashWriteRetryCtrlPipe(image, size);
-    }
+    return (this->*MethodOf(mode).writeRetry)(image, size);
 }
 
 void CMpFlow_Flash::RecoverAfterFailedAttempt() {
@@ -392,41 +426,39 @@ void CMpFlow_Flash::RecoverAfterFailedAttempt() {
     }
 }
 
-uint32_t CMpFlow_Flash::FlashWriteRetry(const uint8_t* data, uint32_t size, WriteAttempt attempt,
-                                        const std::function<void()>& eraseAfterFailure) {
+uint32_t CMpFlow_Flash::FlashWriteRetry(const FlashMethod& method, const uint8_t* data, uint32_t size) {
     ResultCode error = IDS_UPDATE_FLASH_FAIL;
     for (uint32_t left = WriteAttempts(); left > 0; --left) {
         if (IsCancelRequested())
             break;
-        if ((this->*attempt)(size, data, error) == 1)
+        if (RunWriteAttempt(method, size, data, error) == 1)
             return 1;
         RecoverAfterFailedAttempt();
     }
     // A reader with an erased flash starts its ROM code, which can take the next write.
     if (IsBound())
-        eraseAfterFailure();
+        method.erase(*this);
     ReportFailure(error);
     return 0;
 }
 
 uint32_t CMpFlow_Flash::FlashWriteRetry32(const uint8_t* data, uint32_t size) {
-    return FlashWriteRetry(data, size, &CMpFlow_Flash::FlashWriteAttempt32,
-                           [this] { QDEraseFlash2(m_hDev, 1, 0); });
+    return FlashWriteRetry(kMethods[kFlashOp32], data, size);
 }
 
 uint32_t CMpFlow_Flash::FlashWriteRetry16(const uint8_t* data, uint32_t size) {
-    return FlashWriteRetry(data, size, &CMpFlow_Flash::FlashWriteAttempt16,
-                           [this] { QDEraseFlash(m_hDev, 1); });
+    return FlashWriteRetry(kMethods[kFlashOp16], data, size);
 }
 
 uint32_t CMpFlow_Flash::FlashWriteRetryCtrlPipe(const uint8_t* data, uint32_t size) {
     if (!IsBound())
         return 0;
+    const FlashMethod& method = kMethods[kFlashOpCtrlPipe];
     ResultCode error = IDS_UPDATE_FLASH_FAIL;
     for (uint32_t left = WriteAttempts(); left > 0; --left) {
         if (IsCancelRequested())
             break;
-        if (QDDmEraseFlash(m_hDev) == 0) {
+        if (method.erase(*this) == 0) {
             error = IDS_ERASE_FLASH_FAIL;
         } else if (uint32_t result = DmWriteVerify(data, size); result != 0) {
             return result;
@@ -435,24 +467,24 @@ uint32_t CMpFlow_Flash::FlashWriteRetryCtrlPipe(const uint8_t* data, uint32_t si
         }
         RecoverAfterFailedAttempt();
     }
-    QDDmEraseFlash(m_hDev);
+    method.erase(*this);
     ReportFailure(error);
     return 0;
 }
 
-uint32_t CMpFlow_Flash::RunWriteAttempt(const AttemptSteps& steps, uint32_t size, const uint8_t* data,
+uint32_t CMpFlow_Flash::RunWriteAttempt(const FlashMethod& method, uint32_t size, const uint8_t* data,
                                         ResultCode& error) {
-    if (!IsBound() || steps.erase() == 0) {
+    if (!IsBound() || method.erase(*this) == 0) {
         error = IDS_ERASE_FLASH_FAIL;
         return 0;
     }
-    if (steps.bugWritePatch)
+    if (method.bugWritePatch)
         ApplyIcBugWritePatch();
-    if ((this->*steps.write)(data, size) == 0) {
+    if ((this->*method.writeBlocks)(data, size) == 0) {
         error = IDS_UPDATE_FLASH_FAIL;
         return 0;
     }
-    if (GetWorkBufSize() < size || (this->*steps.read)(GetWorkBuf1(), size) == 0) {
+    if (GetWorkBufSize() < size || (this->*method.readBlocks)(GetWorkBuf1(), size) == 0) {
         error = IDS_READ_FLASH_FAIL;
         return 0;
     }
@@ -467,15 +499,11 @@ uint32_t CMpFlow_Flash::RunWriteAttempt(const AttemptSteps& steps, uint32_t size
 }
 
 uint32_t CMpFlow_Flash::FlashWriteAttempt32(uint32_t size, const uint8_t* data, ResultCode& error) {
-    AttemptSteps steps{[this] { return QDEraseFlash2(m_hDev, 1, 0); }, true,
-                       &CMpFlow_Flash::WriteFlashBlocks32, &CMpFlow_Flash::ReadFlashBlocks32};
-    return RunWriteAttempt(steps, size, data, error);
+    return RunWriteAttempt(kMethods[kFlashOp32], size, data, error);
 }
 
 uint32_t CMpFlow_Flash::FlashWriteAttempt16(uint32_t size, const uint8_t* data, ResultCode& error) {
-    AttemptSteps steps{[this] { return QDEraseFlash(m_hDev, 1); }, false, &CMpFlow_Flash::WriteFlashBlocks16,
-                       &CMpFlow_Flash::ReadFlashBlocks16};
-    return RunWriteAttempt(steps, size, data, error);
+    return RunWriteAttempt(kMethods[kFlashOp16], size, data, error);
 }
 
 uint8_t* CMpFlow_Flash::FindInfoBlock(uint32_t size, uint8_t* buffer) {
@@ -495,18 +523,12 @@ uint32_t CMpFlow_Flash::HoldInfoMerge(uint32_t mode, uint32_t size, const uint8_
     }
     uint8_t* current = GetWorkBuf1();
     uint8_t* merged = GetWorkBuf2();
-    uint32_t result = 0;
-    switch (mode) {
-    case kFlashOp32:
-        result = ReadFlashAndReset32(size, current);
-        break;
-    case kFlashOp16:
-        result = ReadFlashAndReset16(size, current);
-        break;
-    default:
+    const FlashMethod& method = MethodOf(mode);
+    if (!method.readAndReset) {
         ReportFailure(IDS_READ_FLASH_FAIL);
         return 0;
     }
+    uint32_t result = (this->*method.readAndReset)(size, current);
     if (result == 0)
         return 0;
     std::memcpy(merged, data, size);

@@ -13,6 +13,9 @@ enum FlashOpMode : uint32_t {
     kFlashOp32 = 2,       // QDReadFlash2 family, 32-bit addresses
 };
 
+// One access method's way to erase, read and write the flash (defined with the table of methods).
+struct FlashMethod;
+
 // The FLASH flows: read the reader's flash, erase it, and write an image into it (erase, blocks with the
 // tag block last, read-back and compare, reset into the new code), with up to "Flash RetryCount" attempts.
 // Every operation returns 1 for success and 0 for failure unless stated, and reports its failure code
@@ -87,20 +90,15 @@ private:
                                        const BlockTransfer& write);
     [[nodiscard]] uint32_t WriteBlockWithAttempts(uint32_t address, uint32_t length,
                                                   const BlockTransfer& write);
-    using WriteAttempt = uint32_t (CMpFlow_Flash::*)(uint32_t, const uint8_t*, ResultCode&);
-    [[nodiscard]] uint32_t FlashWriteRetry(const uint8_t* data, uint32_t size, WriteAttempt attempt,
-                                           const std::function<void()>& eraseAfterFailure);
+    // The write attempts of the block methods, and the retry loop around them.
+    [[nodiscard]] uint32_t FlashWriteRetry(const FlashMethod& method, const uint8_t* data, uint32_t size);
     // Close, wait, reopen and reset into ROM code after a failed write attempt.
     void RecoverAfterFailedAttempt();
     // 41704 for a failed read, else the restart into the flash code (41512 when it fails).
     [[nodiscard]] uint32_t ResetAfterRead(uint32_t read);
     // One write attempt: erase, (chip patch), blocks, read-back, compare, restart.
-    struct AttemptSteps {
-        std::function<uint32_t()> erase;
-        bool bugWritePatch;
-        uint32_t (CMpFlow_Flash::*write)(const uint8_t*, uint32_t);
-        uint32_t (CMpFlow_Flash::*read)(uint8_t*, uint32_t);
-    };
-    [[nodiscard]] uint32_t RunWriteAttempt(const AttemptSteps& steps, uint32_t size, const uint8_t* data,
+    [[nodiscard]] uint32_t RunWriteAttempt(const FlashMethod& method, uint32_t size, const uint8_t* data,
                                            ResultCode& error);
+    // The erase with the method's entry, then the restart with its code.
+    [[nodiscard]] uint32_t EraseWith(const FlashMethod& method);
 };

@@ -168,6 +168,25 @@ const SingleReaderOp kSingleReaderOps[] = {
     {"DT_LoadFwVersion", &CFlashInfo_USB::DT_LoadFwVersion},
 };
 
+// The handles that the journal shows opened and not closed again.
+std::vector<std::string> HandlesLeftOpen(const std::vector<std::string>& journal) {
+    std::vector<std::string> open;
+    for (const std::string& line : journal) {
+        const size_t arrow = line.rfind(" -> ");
+        const size_t close = line.find("QDClose(");
+        if (line.find("QDOpenVrk") != std::string::npos && arrow != std::string::npos) {
+            std::string handle = line.substr(arrow + 4);
+            if (handle != "0x0")
+                open.push_back(handle);
+        } else if (close != std::string::npos) {
+            const size_t start = close + std::strlen("QDClose(");
+            std::string handle = line.substr(start, line.find(')', start) - start);
+            open.erase(std::remove(open.begin(), open.end(), handle), open.end());
+        }
+    }
+    return open;
+}
+
 } // namespace
 
 TEST_F(FirmwareOpsTest, SingleReaderOperationsRefuseWithoutExactlyOneAnsweringReader) {
@@ -325,6 +344,31 @@ TEST_F(FirmwareOpsTest, WaitCheckSendsTheReaderIntoRomCodeWhenNeeded) {
         if (c.needsReset) {
             EXPECT_NE(resets[0].find("(buf[16]"), std::string::npos) << resets[0];
         }
+        EXPECT_EQ(m_flash->m_hDev, 0u);
+        TearDown();
+    }
+}
+
+TEST_F(FirmwareOpsTest, RefusedRomResetClosesTheReader) {
+    struct Case {
+        const char* name;
+        uint32_t (*run)(CFlashInfo_USB& flash);
+    } cases[] = {
+        {"reader check", [](CFlashInfo_USB& flash) { return flash.DT_WaitCheckDevInfo(0); }},
+        {"reader scan", [](CFlashInfo_USB& flash) { return flash.DT_ScanReaders(0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start();
+        NeedsRomReset(0);
+        Sim("set 0 accept.QDResetRom 0");
+        EXPECT_EQ(c.run(*m_flash), 0u);
+        ASSERT_FALSE(FwStatus().empty());
+        EXPECT_EQ(FwStatus().back().first, 41512u);
+        const std::vector<std::string> journal = m_sim->Journal();
+        ASSERT_FALSE(m_sim->JournalOf("QDResetRom").empty());
+        EXPECT_FALSE(m_sim->JournalOf("QDClose").empty());
+        EXPECT_EQ(HandlesLeftOpen(journal), std::vector<std::string>{});
         EXPECT_EQ(m_flash->m_hDev, 0u);
         TearDown();
     }

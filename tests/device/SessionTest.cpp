@@ -2,12 +2,14 @@
 #include "device/VrkFun.h"
 #include "model/IcTypeIni.h"
 #include "platform/FakeClock.h"
+#include "platform/Text.h"
 #include "tests/support/ProcessGlobals.h"
 #include "tests/support/SimReader.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 using testsupport::SimReader;
 
@@ -111,6 +113,33 @@ TEST_F(SessionTest, StorageReadersAreNeverSelectedByIndex) {
     EXPECT_EQ(m_session.OpenReaderByIndex(0), 0u);
     m_session.CloseDevice();
     EXPECT_EQ(m_session.OpenReaderByIndex(2), 0u);
+}
+
+TEST_F(SessionTest, ReaderListUsesHandlesOfItsOwn) {
+    Start("station");
+    ASSERT_EQ(m_session.OpenReaderByIndex(0), 1u);
+    const uint32_t held = m_session.m_hDev;
+    m_sim->MustSim("journal clear");
+
+    const std::vector<uint32_t> all = m_session.ListReaderInstances(3);
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(std::count(all.begin(), all.end(), 0u), 0);
+    EXPECT_EQ(std::set<uint32_t>(all.begin(), all.end()).size(), 3u);
+    EXPECT_EQ(m_session.ListReaderInstances(2), std::vector<uint32_t>(all.begin(), all.begin() + 2));
+
+    // Every handle it opened is closed again; the session's own reader stays open.
+    size_t opened = 0;
+    for (const std::string& line : m_sim->Journal())
+        if (line.find("QDOpenVrk") != std::string::npos && line.find(" -> 0x0") == std::string::npos)
+            ++opened;
+    EXPECT_EQ(CalledEntries("QDClose").size(), opened);
+    EXPECT_EQ(m_session.m_hDev, held);
+    const std::string heldClose = "QDClose(" + platform::StrPrintf("0x%X", held) + ")";
+    for (const std::string& line : m_sim->Journal())
+        EXPECT_EQ(line.find(heldClose), std::string::npos) << line;
+
+    CVrkFun unbound;
+    EXPECT_TRUE(unbound.ListReaderInstances(3).empty());
 }
 
 TEST_F(SessionTest, PcieOpensOnlyThroughItsStorageEntry) {
