@@ -11,6 +11,7 @@
 #include "model/SilentFiles.h"
 #include "platform/Clock.h"
 #include "platform/ProgramFolder.h"
+#include "platform/StateFolder.h"
 #include "platform/Text.h"
 
 #include <atomic>
@@ -103,8 +104,9 @@ HistorySettings ReadHistorySettings() {
     HistorySettings settings;
     settings.bEnabled = ConfigNumber("History", 1) != 0;
     settings.strPath = ConfigPath("History File");
+    // Beside the executable, or in the user's state folder when the program folder is shared.
     if (settings.strPath.empty())
-        settings.strPath = GetProgramFolder() + kDefaultFileName;
+        settings.strPath = platform::StateFolderFor(GetProgramFolder()) + kDefaultFileName;
     settings.strBackupFolder = ConfigPath("Backup Folder");
     settings.bAskSerialReuse = ConfigNumber("Serial Reuse Question", 1) != 0;
     return settings;
