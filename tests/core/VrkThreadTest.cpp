@@ -696,7 +696,7 @@ TEST_F(VrkThreadTest, EveryDeviceRequestEndsWithOneRecord) {
          {{UM_REQ_DOWNLOAD, 0, 0}, {UM_REQ_ERASE, 0, 0}, {UM_REQ_UPDATE, 0, 0}},
          {"DT_Erase"},
          {"main download 0 socket 0 serial ", "main erase 1 socket 0 serial ",
-          "main update 0 socket 0 serial 000000000001"}},
+          "main update 0 socket 0 serial 00007464"}},
         {"loading a file reaches no reader", 0, {{UM_REQ_LOAD_DOWNLOAD_FILE, 0, 0}}, {}, {}},
         {"station, one record per socket, up to the failing one",
          5,

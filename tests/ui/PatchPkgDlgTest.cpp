@@ -195,7 +195,8 @@ TEST_F(PatchPkgDlg3Test, ChoosesTheSectionOfTheReaderAndUpdates) {
     WaitForBoxes(2);
     EXPECT_EQ(m_boxes.shown[1].text, LoadMessage(IDS_ERASE_FLASH_FAIL));
     EXPECT_EQ(m_boxes.shown[1].icon, MsgIcon::Error);
-    WaitIdleWithStatus("Check Device Info Succeed.");
+    // The failure stays in the status line until the next action.
+    WaitIdleWithStatus(LoadMessage(IDS_ERASE_FLASH_FAIL));
     Screenshot("update-table-failed");
 }
 
