@@ -178,14 +178,22 @@ bool HistoryStore::CreateSchema(std::string& error) {
         std::string("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; BEGIN IMMEDIATE;") + kSchema +
         "INSERT INTO schema_version (version) SELECT " + std::to_string(kSchemaVersion) +
         " WHERE NOT EXISTS (SELECT 1 FROM schema_version); COMMIT;";
-    char* message = nullptr;
-    if (sqlite3_exec(m_pDb, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+    // Switching a new file to WAL needs it alone for a moment: a second process opening the same new
+    // file then gets SQLITE_BUSY without the busy handler being asked, so the set-up is tried again.
+    constexpr int kRetryPauseMs = 20;
+    for (int waited = 0;; waited += kRetryPauseMs) {
+        char* message = nullptr;
+        const int rc = sqlite3_exec(m_pDb, sql.c_str(), nullptr, nullptr, &message);
+        if (rc == SQLITE_OK)
+            return true;
         error = message ? message : LastError(m_pDb);
         sqlite3_free(message);
         sqlite3_exec(m_pDb, "ROLLBACK", nullptr, nullptr, nullptr);
-        return false;
+        const int primary = rc & 0xFF;
+        if ((primary != SQLITE_BUSY && primary != SQLITE_LOCKED) || waited >= kBusyTimeoutMs)
+            return false;
+        sqlite3_sleep(kRetryPauseMs);
     }
-    return true;
 }
 
 bool HistoryStore::Append(const OperationRecord& r, std::string& error) {
