@@ -267,9 +267,11 @@ std::string CIniFile::Serialize() const {
             out += ";" + comment + kLineEnd;
         for (size_t e = 0; e < section.names.size(); ++e) {
             // A bare name is written without "="; an empty name keeps it, or the line would be empty
-            // and read back as nothing.
-            out += section.names[e];
-            if (!section.values[e].empty() || section.names[e].empty())
+            // and read back as nothing, and so does a name ending in a carriage return, which loading
+            // would take off a bare name.
+            const std::string& name = section.names[e];
+            out += name;
+            if (!section.values[e].empty() || name.empty() || name.back() == '\r')
                 out += "=" + section.values[e];
             out += kLineEnd;
         }

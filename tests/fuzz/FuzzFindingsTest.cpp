@@ -23,6 +23,13 @@ TEST(FuzzFindings, IniFilesReadBackAsSaved) {
          {"NoValue", "key"},
          {"", "value"},
          "[A]\nNoValue\nkey=value\n\n"},
+        // A name ending in a carriage return before its "=" was saved as a bare name, and loading takes
+        // trailing carriage returns off a line.
+        {"carriage return ending a name",
+         "[A]\r\nNoValue\r=\r\nkey=value\r\r\r\n",
+         {"NoValue\r", "key"},
+         {"", "value"},
+         "[A]\nNoValue\r=\nkey=value\n\n"},
         // An entry with an empty name and value was saved as an empty line, which loading skips.
         {"empty name and value", "=", {""}, {""}, "[]\n=\n\n"},
         {"empty name with a value", "[S]\n=v\nk\n", {"", "k"}, {"v", ""}, "[S]\n=v\nk\n\n"},
