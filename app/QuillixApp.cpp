@@ -11,7 +11,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <optional>
+#include <sstream>
+#include <vector>
 
 char g_szVersion[16] = {};
 
@@ -23,9 +25,10 @@ constexpr const char* kConfigFileName = "config.ini";
 // starts with a control byte (a TAB, binary data), where the loader gives up and keeps only the lines
 // before it.
 bool LoadStopsEarly(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open())
+    std::optional<std::vector<uint8_t>> bytes = platform::ReadWholeFile(path);
+    if (!bytes)
         return true;
+    std::istringstream in(std::string(bytes->begin(), bytes->end()));
     std::string line;
     bool first = true;
     while (std::getline(in, line)) {

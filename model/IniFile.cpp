@@ -2,12 +2,15 @@
 
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <optional>
+#include <sstream>
+#include <vector>
 
 #ifdef _WIN32
 #include "platform/win/FileReplace.h"
@@ -210,9 +213,11 @@ bool CIniFile::AddSectionComment(const std::string& section, const std::string& 
 }
 
 bool CIniFile::Load() {
-    std::ifstream in(m_strPath, std::ios::binary);
-    if (!in.is_open())
+    // Read through the platform layer, which opens a UTF-8 path on every system.
+    std::optional<std::vector<uint8_t>> bytes = platform::ReadWholeFile(m_strPath);
+    if (!bytes)
         return false;
+    std::istringstream in(std::string(bytes->begin(), bytes->end()));
     std::string current;
     std::string line;
     bool first = true;
@@ -281,14 +286,9 @@ std::string CIniFile::Serialize() const {
 }
 
 bool CIniFile::MatchesFile() const {
-    std::ifstream in(m_strPath, std::ios::binary);
-    if (!in.is_open())
-        return false;
-    std::string content = Serialize();
-    std::string stored(content.size() + 1, '\0');
-    in.read(stored.data(), static_cast<std::streamsize>(stored.size()));
-    return static_cast<size_t>(in.gcount()) == content.size() &&
-           stored.compare(0, content.size(), content) == 0;
+    std::optional<std::vector<uint8_t>> stored = platform::ReadWholeFile(m_strPath);
+    const std::string content = Serialize();
+    return stored && std::equal(stored->begin(), stored->end(), content.begin(), content.end());
 }
 
 bool CIniFile::Save() const {

@@ -11,6 +11,20 @@
 
 namespace testsupport {
 
+namespace {
+
+// A file name as the tool holds it (UTF-8) in the form the system's file calls take: on Windows a
+// narrow name would be read in the ANSI code page.
+std::filesystem::path SystemPath(const std::string& utf8) {
+#ifdef _WIN32
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+#else
+    return utf8;
+#endif
+}
+
+} // namespace
+
 TempDir::TempDir() {
     // A new folder of a random name; create_directory is false when the name is taken already.
     std::random_device random;
@@ -35,7 +49,7 @@ TempDir::~TempDir() {
 }
 
 void TempDir::Write(const std::string& name, const std::string& content) const {
-    std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
+    std::ofstream out(SystemPath(File(name)), std::ios::binary | std::ios::trunc);
     out << content;
 }
 
