@@ -251,7 +251,9 @@ TEST(ImageToolSerials, NumbersBeyondTheDigitsOfFromAreRefusedBeforeAnyFile) {
 TEST(ImageToolProperties, ShowAndSetFollowTheAdvancedPage) {
     ImageToolFolder tool("eeprom-usb", "EEPROM", "USB");
     const std::string dump = tool.Dump();
-    const std::string ini = std::string(QUILLIX_SOURCE_DIR) + "/examples/eeprom-usb.ini";
+    // A copy beside the dump: the source tree's path has no drive letter under Wine.
+    const std::string ini = tool.m_sim.File("eeprom-usb.ini");
+    std::filesystem::copy_file(std::string(QUILLIX_SOURCE_DIR) + "/examples/eeprom-usb.ini", ini);
     const nlohmann::json shown = tool.Show(dump, {"--ic", NativePath(ini)});
 
     g_pIcTypeIni = new CIcTypeIni();
