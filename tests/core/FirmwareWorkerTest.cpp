@@ -11,6 +11,7 @@
 #include "platform/FakeClock.h"
 #include "platform/Text.h"
 #include "tests/support/ProcessGlobals.h"
+#include "tests/support/ReaderValues.h"
 #include "tests/support/RecordingDialog.h"
 #include "tests/support/SimReader.h"
 
@@ -82,21 +83,6 @@ protected:
         m_sim.reset();
     }
 
-    // The value the library gives for each reader, as the station stores it per socket.
-    std::vector<uint32_t> ReaderValues() const {
-        std::vector<uint32_t> values;
-        CVrkFun session;
-        EXPECT_EQ(session.LoadLib(), 1u);
-        EXPECT_EQ(session.LoadFun(), 1u);
-        for (uint32_t index = 0; session.OpenReaderByIndex(index); ++index) {
-            uint32_t value = 0;
-            session.Qd_GetReaderInst(session.m_hDev, &value);
-            values.push_back(value);
-            session.CloseDevice();
-        }
-        session.CloseSession();
-        return values;
-    }
     std::vector<uint8_t> Flash(size_t n) const {
         std::string path = m_sim->File("flash-now.bin");
         m_sim->MustSim("read " + std::to_string(n) + " flash " + path);
@@ -127,7 +113,7 @@ TEST_F(FirmwareWorkerTest, StationStopsAtTheSecondSocket) {
     Start("station");
     g_dwCustomizeUI = 5;
     g_pPatchPkgDlg5 = &m_dialog;
-    std::vector<uint32_t> readers = ReaderValues();
+    std::vector<uint32_t> readers = testsupport::ReaderValues();
     ASSERT_EQ(readers.size(), 3u);
     m_sim->Write("sd1.bin", Image());
     m_sim->Write("sd2.bin", Image());

@@ -14,6 +14,8 @@
 #include "model/IcTypeIni.h"
 #include "model/IniFile.h"
 #include "platform/FakeClock.h"
+#include "tests/support/ProcessGlobals.h"
+#include "tests/support/ReaderValues.h"
 #include "tests/support/SimReader.h"
 
 #include <gtest/gtest.h>
@@ -138,32 +140,10 @@ protected:
         CreateDevTypeInfo();
     }
     void TearDown() override {
-        DeleteVrkThread();
-        DestroyDevTypeInfo();
-        delete g_pIcTypeIni;
-        g_pIcTypeIni = nullptr;
-        g_pConfigIni = nullptr;
-        g_pPatchPkgDlg5 = nullptr;
-        g_dwCustomizeUI = 0;
-        g_dwErrorCode = 0;
+        testsupport::ResetProcessGlobals();
         m_sim.reset();
     }
 
-    // The value the library gives for each reader, as the station stores it per socket.
-    std::vector<uint32_t> ReaderValues() const {
-        std::vector<uint32_t> values;
-        CVrkFun session;
-        EXPECT_EQ(session.LoadLib(), 1u);
-        EXPECT_EQ(session.LoadFun(), 1u);
-        for (uint32_t index = 0; session.OpenReaderByIndex(index); ++index) {
-            uint32_t value = 0;
-            session.Qd_GetReaderInst(session.m_hDev, &value);
-            values.push_back(value);
-            session.CloseDevice();
-        }
-        session.CloseSession();
-        return values;
-    }
     Bytes Flash(uint32_t reader) const {
         const std::string path = m_sim->File("flash-now.bin");
         m_sim->MustSim("read " + std::to_string(reader) + " flash " + path);
@@ -182,7 +162,7 @@ TEST_F(StationEndurance, NoSocketIsReportedUpdatedWithoutItsImage) {
     const uint32_t seed = EnvNumber("QUILLIX_ENDURANCE_SEED", 20261210);
     const uint32_t permille = EnvNumber("QUILLIX_ENDURANCE_PERMILLE", 10);
 
-    const std::vector<uint32_t> readers = ReaderValues();
+    const std::vector<uint32_t> readers = testsupport::ReaderValues();
     ASSERT_EQ(readers.size(), kSockets);
     for (uint32_t i = 0; i < kSockets; ++i) {
         g_pDevTypeInfo->m_dwSocketReader[i] = readers[i];
